@@ -1,0 +1,16 @@
+#pragma once
+// Classes the platform itself serves, created by CoCreateInstance without any
+// registry entry, as the original's system classes are.
+#include "platform/unknown.h"
+
+// The XML DOM document (dom*.cpp).
+inline constexpr CLSID CLSID_DOMDocument{0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
+// The OLE DB error-records object (errorrecords.cpp).
+inline constexpr CLSID CLSID_EXTENDEDERRORINFO{0xC8B522CF, 0x5CF3, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
+// The registrar that applies registration scripts (registrar.cpp).
+inline constexpr CLSID CLSID_Registrar{0x44EC053A, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00, 0xA0, 0xC9, 0x03, 0x91, 0xD3}};
+
+// Instance creators of the built-in classes: as IClassFactory::CreateInstance.
+HRESULT CreateDOMDocumentInstance(IUnknown* outer, REFIID riid, void** ppv);
+HRESULT CreateErrorRecordsInstance(IUnknown* outer, REFIID riid, void** ppv);
+HRESULT CreateRegistrarInstance(IUnknown* outer, REFIID riid, void** ppv);
