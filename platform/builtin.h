@@ -10,7 +10,17 @@ inline constexpr CLSID CLSID_EXTENDEDERRORINFO{0xC8B522CF, 0x5CF3, 0x11CE, {0xAD
 // The registrar that applies registration scripts (registrar.cpp).
 inline constexpr CLSID CLSID_Registrar{0x44EC053A, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00, 0xA0, 0xC9, 0x03, 0x91, 0xD3}};
 
-// Instance creators of the built-in classes: as IClassFactory::CreateInstance.
-HRESULT CreateDOMDocumentInstance(IUnknown* outer, REFIID riid, void** ppv);
-HRESULT CreateErrorRecordsInstance(IUnknown* outer, REFIID riid, void** ppv);
-HRESULT CreateRegistrarInstance(IUnknown* outer, REFIID riid, void** ppv);
+// Instance creator of a built-in class: as IClassFactory::CreateInstance.
+using BuiltinCreator = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv);
+
+// Each built-in class enters itself into the platform's class table when the
+// library loads, with a namespace-scope `BuiltinClass` object in its own source:
+//     static const BuiltinClass kDomClass(CLSID_DOMDocument, &CreateDomDocument);
+// CoCreateInstance and CoGetClassObject look there before the registry.
+void RegisterBuiltinClass(REFCLSID clsid, BuiltinCreator creator);
+// The creator for a CLSID, or null.
+BuiltinCreator FindBuiltinClass(REFCLSID clsid);
+
+struct BuiltinClass {
+    BuiltinClass(REFCLSID clsid, BuiltinCreator creator) { RegisterBuiltinClass(clsid, creator); }
+};
