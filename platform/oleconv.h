@@ -55,6 +55,9 @@ inline constexpr ULONG VAR_CALENDAR_HIJRI = 0x08;
 inline constexpr ULONG VAR_LOCALBOOL = 0x10;
 inline constexpr ULONG VAR_FORMAT_NOSUBSTITUTE = 0x20;
 inline constexpr ULONG VAR_FOURDIGITYEARS = 0x40;
+// Passed by VariantChangeTypeEx to VarBstrFromDate when the caller gave
+// VARIANT_USE_NLS: the time is then written even at midnight.
+inline constexpr ULONG LOCALE_USE_NLS = 0x10000000;
 
 // Valid DATE range: 1/1/100 to 12/31/9999.
 inline constexpr double DATE_MIN = -657434.0;
