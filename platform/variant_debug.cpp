@@ -243,7 +243,8 @@ std::string VariantToString(const VARIANT& v)
 {
     std::string out = VarTypeToString(v.vt);
     if (v.vt == VT_EMPTY || v.vt == VT_NULL) return out;
-    if (v.vt & (VT_VECTOR | VT_RESERVED)) return out + ":?" + Hex(v.ullVal);
+    // A VARIANT cannot hold a VARIANT by value; such a payload is shown raw.
+    if ((v.vt & (VT_VECTOR | VT_RESERVED)) || v.vt == VT_VARIANT) return out + ":?" + Hex(v.ullVal);
     out += ':';
     if (v.vt & VT_BYREF) {
         if (!v.byref) return out + "null";
