@@ -158,6 +158,13 @@ TEST(VariantDebug, ArraysReferencesAndOddTypes)
     ref.plVal = nullptr;
     EXPECT_EQ(VariantToString(ref), "VT_I4|VT_BYREF:null");
 
+    VARIANT loop;
+    loop.vt = VT_VARIANT | VT_BYREF;
+    loop.pvarVal = &loop;
+    const std::string looped = VariantToString(loop);
+    const std::string tail = ":VT_VARIANT|VT_BYREF:...";
+    EXPECT_EQ(looped.substr(looped.size() - tail.size()), tail) << looped;
+
     VARIANT odd;
     odd.vt = VT_VOID;
     odd.ullVal = 0xAB;
