@@ -3,6 +3,7 @@
 // resource (external DTD, external entities, entity expansion bombs).
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "dom_helpers.h"
 
@@ -60,7 +61,9 @@ TEST(DomLoad, EncodingsOfRealFilesGiveTheExactText)
 TEST(DomLoad, NotWellFormedFileReportsReasonLineAndSourceText)
 {
     auto doc = NewDocument();
+    testing::internal::CaptureStderr();
     const LoadResult r = LoadPath(doc.get(), DataPath("malformed.xml"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // the parser's reports go to parseError only
     EXPECT_EQ(r.hr, S_FALSE);
     EXPECT_EQ(r.ok, VARIANT_FALSE);
     const ErrorReport e = ParseErrorOf(doc.get());
@@ -87,6 +90,7 @@ TEST(DomLoad, ParseErrorsOfWrittenFiles)
         {"UTF-16 file", Utf16Le(u"<bvd>\n<na\u00EFve></bvd>\n", true), 2, u"<na\u00EFve></bvd>"},
         {"ISO-8859-1 file", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<bvd>\n<caf\xE9></bvd>\n", 3,
          u"<caf\u00E9></bvd>"},
+        {"CRLF line ends, as the writer leaves them on disk", "<bvd>\r\n\t<a></b>\r\n</bvd>\r\n", 2, u"\t<a></b>"},
         {"empty file", "", 1, u""},
     };
     TempDir dir("errors");
@@ -147,6 +151,39 @@ TEST(DomLoad, NonAsciiPathIsHandedOverAsUtf8)
     BStr url;
     EXPECT_EQ(error->get_url(url.put()), S_OK);
     EXPECT_EQ(url.ToUtf8(), path);
+}
+
+TEST(DomLoad, ConcurrentLoadsKeepTheirOwnErrors)
+{
+    // The parser's error handler is per thread: loads on several threads at
+    // once each see their own outcome.
+    constexpr int kThreads = 4;
+    constexpr int kRounds = 20;
+    std::vector<std::string> mismatches(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &mismatches] {
+            for (int i = 0; i < kRounds; ++i) {
+                const bool good = (i + t) % 2 == 0;
+                ComPtr<IXMLDOMDocument> doc;
+                CreateDOMDocumentInstance(nullptr, IID_IXMLDOMDocument, doc.put_void());
+                BStr path = BStr::FromUtf8(DataPath(good ? "definition.xml" : "malformed.xml"));
+                VARIANT source{};
+                source.vt = VT_BSTR;
+                source.bstrVal = path.get();
+                VARIANT_BOOL ok = 7;
+                doc->load(source, &ok);
+                ComPtr<IXMLDOMParseError> error;
+                doc->get_parseError(error.put());
+                LONG line = -1;
+                error->get_line(&line);
+                if ((ok == VARIANT_TRUE) != good || line != (good ? 0 : 4))
+                    mismatches[static_cast<size_t>(t)] += " round " + std::to_string(i);
+            }
+        });
+    }
+    for (auto& th : threads) th.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(mismatches[static_cast<size_t>(t)], "") << "thread " << t;
 }
 
 TEST(DomSecurity, ExternalDtdIsNeverRequested)
