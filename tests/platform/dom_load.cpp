@@ -240,13 +240,29 @@ TEST(DomSecurity, ExternalEntitiesAreRefusedAndBringNothingIn)
 
 TEST(DomSecurity, EntityBombFailsTheLoad)
 {
-    auto doc = NewDocument();
-    const LoadResult r = LoadPath(doc.get(), DataPath("entity_bomb.xml"));
-    EXPECT_EQ(r.hr, S_FALSE);
-    EXPECT_EQ(r.ok, VARIANT_FALSE);
-    const ErrorReport e = ParseErrorOf(doc.get());
-    EXPECT_NE(e.code, 0);
-    EXPECT_FALSE(e.reason.empty());
-    ComPtr<IXMLDOMElement> root;
-    EXPECT_EQ(doc->get_documentElement(root.put()), S_FALSE);
+    // The fixture expands "ha" 10^9 times in element content; the same
+    // entities in an attribute value, and one large entity referenced many
+    // times, must fail as well instead of growing without bound.
+    TempDir dir("bombs");
+    std::string inAttribute = ReadBytes(DataPath("entity_bomb.xml"));
+    const std::string content = "<bvd><name>&a9;</name></bvd>";
+    inAttribute.replace(inAttribute.find(content), content.size(), "<bvd name=\"&a9;\"/>");
+    std::string quadratic = "<!DOCTYPE bvd [<!ENTITY e \"" + std::string(100000, 'x') + "\">]><bvd>";
+    for (int i = 0; i < 100000; ++i) quadratic += "&e;";
+    quadratic += "</bvd>";
+
+    const std::string paths[] = {DataPath("entity_bomb.xml"), dir.Write("attribute.xml", inAttribute),
+                                 dir.Write("quadratic.xml", quadratic)};
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        auto doc = NewDocument();
+        const LoadResult r = LoadPath(doc.get(), path);
+        EXPECT_EQ(r.hr, S_FALSE);
+        EXPECT_EQ(r.ok, VARIANT_FALSE);
+        const ErrorReport e = ParseErrorOf(doc.get());
+        EXPECT_NE(e.code, 0);
+        EXPECT_FALSE(e.reason.empty());
+        ComPtr<IXMLDOMElement> root;
+        EXPECT_EQ(doc->get_documentElement(root.put()), S_FALSE);
+    }
 }
