@@ -3,7 +3,9 @@
 // entry point and the node operations shared by every node wrapper. libxml2's
 // types are only named here; its headers stay in the .cpp files.
 #include <memory>
+#include <new>
 #include <string>
+#include <string_view>
 
 #include "platform/comobject.h"
 #include "platform/dom.h"
