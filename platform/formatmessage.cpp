@@ -3,8 +3,8 @@
 // in UTF-16; the narrow form converts through the ANSI code page at the edges.
 //
 // Escapes: %1..%99 an insert, optionally with a printf-like format between
-// exclamation marks ("%1!s!", "%2!ld!", "%3!08x!"; `l` and `h` name 32-bit
-// values here); %0 ends the message without a line break; %n a hard line break
+// exclamation marks ("%1!s!", "%2!ld!", "%3!08x!"; `l` names a 32-bit value
+// here, as on the original's 32-bit platform); %0 ends the message without a line break; %n a hard line break
 // (CR LF); %r CR; %t tab; %. %! %% and any other "%c" give the character c.
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +21,10 @@ namespace {
 struct Failure {
     DWORD error;
 };
+
+// Widths and precisions, written or taken from an insert, stay within this
+// bound, so a stray insert cannot ask for gigabytes of padding.
+constexpr int kMaxWidth = 4096;
 
 // A parsed "!fmt!" insert format.
 struct InsertFormat {
@@ -43,7 +47,7 @@ InsertFormat ParseFormat(std::u16string_view spec)
         int v = -1;
         while (i < spec.size() && spec[i] >= u'0' && spec[i] <= u'9') {
             v = (v < 0 ? 0 : v) * 10 + (spec[i++] - u'0');
-            if (v > 4096) throw Failure{ERROR_INVALID_PARAMETER};
+            if (v > kMaxWidth) throw Failure{ERROR_INVALID_PARAMETER};
         }
         return v;
     };
@@ -56,15 +60,18 @@ InsertFormat ParseFormat(std::u16string_view spec)
         if (f.precision == -1) f.precision = 0;
     }
     // Size prefixes: the inserts are 32-bit values (or strings of their own
-    // width), so `l`, `w` and `I32` change nothing; `h` cuts to 16 bits.
+    // width), so `l`, `w` and `I32` change nothing; `h` cuts to 16 bits. A
+    // 64-bit size (`ll`, `I64`) has no insert to print and is refused.
+    int longs = 0;
     while (i < spec.size()) {
-        if (spec[i] == u'l' || spec[i] == u'w' || spec[i] == u'L') ++i;
+        if (spec[i] == u'l') { ++longs; ++i; }
+        else if (spec[i] == u'w') ++i;
         else if (spec[i] == u'h') { f.shortValue = true; ++i; }
         else if (spec.substr(i, 3) == u"I32") i += 3;
         else break;
     }
-    if (i + 1 != spec.size() || std::u16string_view(u"sSdiuxXoc").find(spec[i]) == std::u16string_view::npos)
-        throw Failure{ERROR_INVALID_PARAMETER};  // 64-bit and floating formats have no insert to print
+    if (longs > 1 || i + 1 != spec.size() || std::u16string_view(u"sSdiuxXoc").find(spec[i]) == std::u16string_view::npos)
+        throw Failure{ERROR_INVALID_PARAMETER};  // floating-point formats are not supported, as in the original
     f.conversion = static_cast<char>(spec[i]);
     return f;
 }
@@ -85,11 +92,14 @@ uint32_t Bits(const FormatInsert& insert)
     return insert.kind == FormatInsert::Kind::Int32 ? static_cast<uint32_t>(insert.i32) : insert.u32;
 }
 
+// A width or precision taken from an insert (`*`).
 int NumberArg(const FormatInsert* inserts, DWORD count, size_t number)
 {
     const FormatInsert& insert = InsertAt(inserts, count, number);
     if (!IsNumber(insert)) throw Failure{ERROR_INVALID_PARAMETER};
-    return static_cast<int32_t>(Bits(insert));
+    const auto value = static_cast<int32_t>(Bits(insert));
+    if (value < -kMaxWidth || value > kMaxWidth) throw Failure{ERROR_INVALID_PARAMETER};
+    return value;
 }
 
 std::u16string StringOf(const FormatInsert& insert)
@@ -115,13 +125,14 @@ std::u16string FormatNumber(const InsertFormat& f, const FormatInsert& insert)
     std::string spec = "%" + f.flags;
     if (f.width >= 0) spec += std::to_string(f.width);
     if (f.precision >= 0) spec += "." + std::to_string(f.precision);
-    char buffer[64];
     const bool isSigned = f.conversion == 'd' || f.conversion == 'i';
     if (f.shortValue) spec += 'h';
     spec += f.conversion;
-    if (isSigned) std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<int>(static_cast<int32_t>(bits)));
-    else std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<unsigned>(bits));
-    const std::string_view text(buffer);
+    // Room for the width or precision (at most kMaxWidth) and the digits.
+    std::string text(std::max(f.width, f.precision) + 32, '\0');
+    const int n = isSigned ? std::snprintf(text.data(), text.size(), spec.c_str(), static_cast<int32_t>(bits))
+                           : std::snprintf(text.data(), text.size(), spec.c_str(), bits);
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return std::u16string(text.begin(), text.end());
 }
 
