@@ -4,6 +4,8 @@
 // check of integer pairs, and text-to-number as parse-then-fit.
 #include <cmath>
 #include <limits>
+#include <type_traits>
+#include <utility>
 
 #include "platform/hresult.h"
 #include "platform/oleconv.h"
@@ -27,7 +29,9 @@ inline double RoundHalfEven(double x)
 template <class To, class From>
 HRESULT IntegerFromInteger(From in, To* out)
 {
-    using ToLimits = std::numeric_limits<To>;
+    // Plain char (VT_I1's CHAR) is compared as the signed byte it holds.
+    using Range = std::conditional_t<std::is_same_v<To, char>, signed char, To>;
+    using ToLimits = std::numeric_limits<Range>;
     if (std::cmp_less(in, ToLimits::min()) || std::cmp_greater(in, ToLimits::max())) return DISP_E_OVERFLOW;
     *out = static_cast<To>(in);
     return S_OK;
