@@ -156,7 +156,9 @@ private:
                 if (!point && !stored) ++pwr_;
             }
             // Grouping is accepted anywhere after the first digit, repeated or
-            // trailing ("1,,000", "1,"), as the original does.
+            // trailing ("1,,000", "1,"), as the original does. It is accepted
+            // after the decimal point too: fr-FR "1 234,5 €" is read whole
+            // without TRAILING_WHITE. So de-DE "1,234.5" reads as 1.2345.
             else if (any && Allowed(NUMPRS_THOUSANDS) && IsThousands(c, loc_)) Take(NUMPRS_THOUSANDS);
             else if (!point && Allowed(NUMPRS_DECIMAL) && c == loc_.decimalSep) {
                 point = true;
