@@ -256,3 +256,66 @@ TEST(ChangeType, ReferenceSources)
 }
 
 }  // namespace
+
+namespace {
+
+// Every target type for a few sources: what a VARIANT cannot hold is
+// DISP_E_BADVARTYPE, what nothing converts to is DISP_E_TYPEMISMATCH, and
+// VT_NULL / VT_ERROR sources only become themselves.
+HRESULT ExpectedChange(VARTYPE from, VARTYPE to)
+{
+    const bool holdable = (to <= VT_DECIMAL || (to >= VT_I1 && to <= VT_UINT)) && to != 15;
+    if (!holdable && to != VT_RECORD) return DISP_E_BADVARTYPE;
+    if (from == to) return S_OK;
+    if (from == VT_NULL || from == VT_ERROR) return DISP_E_TYPEMISMATCH;
+    if (from == VT_BSTR && to == VT_DATE) return DISP_E_TYPEMISMATCH;  // the text "1" alone is no date
+    switch (to) {
+    case VT_DISPATCH: case VT_UNKNOWN: case VT_ERROR: case VT_VARIANT: case VT_RECORD:
+    case VT_CY: case VT_DECIMAL:  // not provided by this platform
+        return DISP_E_TYPEMISMATCH;
+    default: return S_OK;
+    }
+}
+
+TEST(ChangeType, TargetTypeMatrix)
+{
+    Variant sources[5];
+    sources[0].vt = VT_I4;
+    sources[0].lVal = 1;
+    sources[1] = Variant::Text(u"1");
+    sources[2] = Variant::Null();
+    sources[3].vt = VT_ERROR;
+    sources[3].scode = DISP_E_PARAMNOTFOUND;
+    sources[4].vt = VT_DATE;
+    sources[4].date = 1.0;
+    for (const Variant& src : sources) {
+        for (VARTYPE to = 0; to <= 0x50; ++to) {
+            ConversionResult r = ChangeTo(src, 0, 0, to);
+            EXPECT_EQ(r.hr, ExpectedChange(src.vt, to)) << VariantToString(src) << " -> " << VarTypeToString(to);
+            if (SUCCEEDED(r.hr)) {
+                EXPECT_EQ(r.value.vt, to) << VariantToString(src) << " -> " << VarTypeToString(to);
+            }
+        }
+        EXPECT_EQ(ChangeTo(src, 0, 0, 0x0FFF).hr, DISP_E_BADVARTYPE);
+        EXPECT_EQ(ChangeTo(src, 0, 0, VT_VECTOR | VT_I4).hr, DISP_E_BADVARTYPE);
+        EXPECT_EQ(ChangeTo(src, 0, 0, VT_ARRAY | VT_I4).hr, DISP_E_TYPEMISMATCH);
+        EXPECT_EQ(ChangeTo(src, 0, 0, VT_BYREF | VT_I4).hr, DISP_E_TYPEMISMATCH);
+    }
+}
+
+TEST(ChangeType, InvalidSourceTypes)
+{
+    for (VARTYPE vt : {VARTYPE(VT_VARIANT), VARTYPE(15), VARTYPE(VT_VOID), VARTYPE(0x0FFF), VARTYPE(VT_EMPTY | VT_BYREF),
+                       VARTYPE(VT_NULL | VT_ARRAY), VARTYPE(VT_VECTOR | VT_I4), VARTYPE(VT_RESERVED | VT_I4)}) {
+        VARIANT src;
+        src.vt = vt;
+        src.llVal = 0;
+        VARIANT dest;
+        dest.vt = VT_I2;
+        dest.iVal = 3;
+        EXPECT_EQ(VariantChangeTypeEx(&dest, &src, 0, 0, VT_I4), DISP_E_BADVARTYPE) << VarTypeToString(vt);
+        EXPECT_EQ(VariantToString(dest), "VT_I2:3");
+    }
+}
+
+}  // namespace
