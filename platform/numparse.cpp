@@ -166,7 +166,7 @@ private:
             } else break;
         }
         if (!any) return false;
-        if (any && Allowed(NUMPRS_EXPONENT)) Exponent();
+        if (Allowed(NUMPRS_EXPONENT)) Exponent();
         if (!significant) {
             if (cap_ > 0) dig_[n_++] = 0;  // zero is the single digit 0
         } else {
