@@ -1,5 +1,7 @@
 #pragma once
 // SAFEARRAY: a counted, bounded, lockable array.
+#include <memory>
+
 #include "platform/export.h"
 #include "platform/hresult.h"
 #include "platform/types.h"
@@ -46,3 +48,30 @@ PLATFORM_API HRESULT SafeArrayGetUBound(SAFEARRAY* psa, UINT dim, LONG* out);
 PLATFORM_API UINT SafeArrayGetDim(SAFEARRAY* psa);
 PLATFORM_API UINT SafeArrayGetElemsize(SAFEARRAY* psa);
 PLATFORM_API HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* out);
+
+// The owner of one SAFEARRAY. Destruction goes through SafeArrayDestroy, so an
+// array that is still locked when its owner dies is leaked, never freed under
+// its lock.
+struct SafeArrayDeleter {
+    void operator()(SAFEARRAY* psa) const noexcept { SafeArrayDestroy(psa); }
+};
+using SafeArrayPtr = std::unique_ptr<SAFEARRAY, SafeArrayDeleter>;
+
+// Scope guard of SafeArrayAccessData/SafeArrayUnaccessData: check hr() (or
+// data()) before touching the cells.
+class SafeArrayAccess {
+public:
+    explicit SafeArrayAccess(SAFEARRAY* psa) noexcept : psa_(psa), hr_(SafeArrayAccessData(psa, &data_)) {}
+    ~SafeArrayAccess() { if (SUCCEEDED(hr_)) SafeArrayUnaccessData(psa_); }
+    SafeArrayAccess(const SafeArrayAccess&) = delete;
+    SafeArrayAccess& operator=(const SafeArrayAccess&) = delete;
+
+    HRESULT hr() const noexcept { return hr_; }
+    template <class T = void>
+    T* data() const noexcept { return static_cast<T*>(data_); }
+
+private:
+    SAFEARRAY* psa_;
+    void* data_ = nullptr;
+    HRESULT hr_;
+};
