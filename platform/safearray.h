@@ -32,17 +32,31 @@ inline constexpr USHORT FADF_UNKNOWN = 0x0200;
 inline constexpr USHORT FADF_DISPATCH = 0x0400;
 inline constexpr USHORT FADF_VARIANT = 0x0800;
 
+// Element types: VT_I1, VT_UI1, VT_I2, VT_UI2, VT_BOOL, VT_I4, VT_UI4, VT_INT, VT_UINT,
+// VT_R4, VT_ERROR, VT_R8, VT_CY, VT_DATE, VT_I8, VT_UI8, VT_DECIMAL, VT_BSTR, VT_VARIANT,
+// VT_UNKNOWN, VT_DISPATCH; cells start zeroed (VT_EMPTY, null). `bounds[0]` is the
+// first dimension. Null for another type, no dimensions, or a data block over 4 GB.
 PLATFORM_API SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* bounds);
 PLATFORM_API SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements);
+// Frees the cells' content and the array; DISP_E_ARRAYISLOCKED (nothing done) while locked.
 PLATFORM_API HRESULT SafeArrayDestroy(SAFEARRAY* psa);
+// New bounds of the last dimension: dropped cells are freed, new ones zeroed.
+// DISP_E_ARRAYISLOCKED (nothing done) while locked.
 PLATFORM_API HRESULT SafeArrayRedim(SAFEARRAY* psa, const SAFEARRAYBOUND* newBound);
+// Deep copy (strings duplicated, VARIANTs copied, interfaces AddRef'd), unlocked.
 PLATFORM_API HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** out);
 PLATFORM_API HRESULT SafeArrayLock(SAFEARRAY* psa);
 PLATFORM_API HRESULT SafeArrayUnlock(SAFEARRAY* psa);
 PLATFORM_API HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** data);
 PLATFORM_API HRESULT SafeArrayUnaccessData(SAFEARRAY* psa);
+// `indices[0]` is the index in the first dimension; DISP_E_BADINDEX when out of bounds.
+// `out` receives a copy the caller owns (a new BSTR, an AddRef'd interface, a
+// copied VARIANT); it is overwritten, not cleared.
 PLATFORM_API HRESULT SafeArrayGetElement(SAFEARRAY* psa, const LONG* indices, void* out);
+// `value` points at the element, except in BSTR and interface arrays, where it
+// is the BSTR or the interface pointer itself. The cell keeps a copy.
 PLATFORM_API HRESULT SafeArrayPutElement(SAFEARRAY* psa, const LONG* indices, void* value);
+// `dim` counts from 1 (the first dimension).
 PLATFORM_API HRESULT SafeArrayGetLBound(SAFEARRAY* psa, UINT dim, LONG* out);
 PLATFORM_API HRESULT SafeArrayGetUBound(SAFEARRAY* psa, UINT dim, LONG* out);
 PLATFORM_API UINT SafeArrayGetDim(SAFEARRAY* psa);

@@ -16,8 +16,9 @@ namespace {
 
 // The VARTYPEs a VARIANT may carry: the scalar types up to VT_DECIMAL (15 is
 // unassigned) and VT_I1 to VT_UINT, alone or with VT_ARRAY and/or VT_BYREF;
-// VT_EMPTY and VT_NULL only alone. VT_VECTOR and VT_RESERVED never, as on
-// the original. VT_RECORD is refused: records are not supported here.
+// VT_EMPTY and VT_NULL only alone, VT_VARIANT never alone (a VARIANT holds a
+// VARIANT only through a reference or in an array). VT_VECTOR and VT_RESERVED
+// never, as on the original. VT_RECORD is refused: records are not supported here.
 HRESULT ValidateVt(VARTYPE vt)
 {
     if (vt & (VT_VECTOR | VT_RESERVED)) return DISP_E_BADVARTYPE;
@@ -25,6 +26,7 @@ HRESULT ValidateVt(VARTYPE vt)
     const bool scalar = base <= VT_DECIMAL || (base >= VT_I1 && base <= VT_UINT);
     if (!scalar || base == 15) return DISP_E_BADVARTYPE;
     if ((vt & (VT_ARRAY | VT_BYREF)) && base <= VT_NULL) return DISP_E_BADVARTYPE;
+    if (vt == VT_VARIANT) return DISP_E_BADVARTYPE;
     return S_OK;
 }
 

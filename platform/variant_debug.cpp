@@ -180,7 +180,15 @@ std::string ValueText(VARTYPE vt, const void* data)
         return s ? QuotedText(s, SysStringLen(s)) : "null";
     }
     case VT_UNKNOWN: case VT_DISPATCH: return PointerText(Load<void*>(data));
-    case VT_VARIANT: return VariantToString(*static_cast<const VARIANT*>(data));
+    case VT_VARIANT: {
+        // A reference may lead back to itself; nesting stops at a fixed depth.
+        thread_local int depth = 0;
+        if (depth >= 16) return "...";
+        ++depth;
+        std::string text = VariantToString(*static_cast<const VARIANT*>(data));
+        --depth;
+        return text;
+    }
     default: return "?" + Hex(Load<uint64_t>(data));
     }
 }
@@ -243,7 +251,8 @@ std::string VariantToString(const VARIANT& v)
 {
     std::string out = VarTypeToString(v.vt);
     if (v.vt == VT_EMPTY || v.vt == VT_NULL) return out;
-    if (v.vt & (VT_VECTOR | VT_RESERVED)) return out + ":?" + Hex(v.ullVal);
+    // A VARIANT cannot hold a VARIANT by value; such a payload is shown raw.
+    if ((v.vt & (VT_VECTOR | VT_RESERVED)) || v.vt == VT_VARIANT) return out + ":?" + Hex(v.ullVal);
     out += ':';
     if (v.vt & VT_BYREF) {
         if (!v.byref) return out + "null";
