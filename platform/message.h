@@ -4,6 +4,7 @@
 // with the platform when it is loaded and withdraws them when it unloads;
 // FORMAT_MESSAGE_FROM_HMODULE and LoadString find them by module handle.
 #include <cstddef>
+#include <string>
 
 #include "platform/export.h"
 #include "platform/hresult.h"
@@ -69,3 +70,8 @@ PLATFORM_API void UnregisterModuleResources(HMODULE module);
 // buffer receives a read-only pointer to the text itself.
 PLATFORM_API int LoadStringW(HINSTANCE module, UINT id, char16_t* buffer, int bufferMax);
 PLATFORM_API int LoadStringA(HINSTANCE module, UINT id, char* buffer, int bufferMax);
+
+// The symbolic name of an HRESULT: "E_FAIL", "DISP_E_TYPEMISMATCH", the form
+// "HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)" for a known Win32 error without
+// a name of its own, otherwise the value in hexadecimal ("0x8004D00A").
+PLATFORM_API std::string HResultName(HRESULT hr);

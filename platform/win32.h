@@ -27,20 +27,34 @@ PLATFORM_API LONG InterlockedDecrement(volatile LONG* target);
 PLATFORM_API LONG InterlockedExchange(volatile LONG* target, LONG value);
 PLATFORM_API LONG InterlockedCompareExchange(volatile LONG* target, LONG exchange, LONG comparand);
 
-// Code pages. The ANSI code page (CP_ACP) is Windows-1252.
+// Code pages. The ANSI code page (CP_ACP) is Windows-1252. CP_OEMCP is not
+// carried: the conversions answer ERROR_INVALID_PARAMETER for it.
 inline constexpr UINT CP_ACP = 0;
 inline constexpr UINT CP_OEMCP = 1;
 inline constexpr UINT CP_1252 = 1252;
 inline constexpr UINT CP_28591 = 28591;  // ISO-8859-1
 inline constexpr UINT CP_UTF8 = 65001;
+inline constexpr DWORD MB_PRECOMPOSED = 0x01;
 inline constexpr DWORD MB_ERR_INVALID_CHARS = 0x08;
+inline constexpr DWORD WC_DEFAULTCHAR = 0x40;
+inline constexpr DWORD WC_ERR_INVALID_CHARS = 0x80;
+inline constexpr DWORD WC_COMPOSITECHECK = 0x200;
 inline constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x400;
+// Win32 errors of this area (with the values of the original platform).
+inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
+inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
+inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 PLATFORM_API UINT GetACP();
 // As the original: a length of -1 means "up to and including the terminating
 // zero"; an output size of 0 asks for the size needed. Returns the number of
 // units written (or needed), 0 on failure with GetLastError().
 PLATFORM_API int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLen, char16_t* dst, int dstLen);
 // Unmapped characters become `defaultChar` ('?' when null); *usedDefault tells.
+// There is no best-fit mapping: a character outside the code page is unmapped.
+// For CP_UTF8 `defaultChar` and `usedDefault` must be null, as in the original;
+// lone surrogates become U+FFFD (failure with WC_ERR_INVALID_CHARS), and
+// MultiByteToWideChar turns ill-formed UTF-8 into U+FFFD (failure with
+// ERROR_NO_UNICODE_TRANSLATION under MB_ERR_INVALID_CHARS).
 PLATFORM_API int WideCharToMultiByte(UINT codePage, DWORD flags, const char16_t* src, int srcLen, char* dst, int dstLen,
                                      const char* defaultChar, BOOL* usedDefault);
 // Convenience forms over whole strings.

@@ -39,3 +39,6 @@ bool ParseHresultName(const std::string& name, HRESULT* out);
 LCID ParseLcid(const std::string& text);               // "n/a" gives 0
 // Relative comparison with the tolerance the data file documents.
 bool DoublesMatch(double expected, double actual);
+// A number cell: "-1 (VARIANT_TRUE)" gives -1, "M_PI (3.141592653589793)" the
+// number in parentheses. False when the cell holds no number.
+bool ParseNumberCell(const std::string& text, double* out);
