@@ -48,6 +48,7 @@
 // The whole script is parsed before the registry is touched, and applied in
 // one registry transaction: a script with an error changes nothing, and
 // another process sees all of a registration or none of it.
+#include "platform/builtin.h"  // CLSID_Registrar
 #include "platform/export.h"
 #include "platform/unknown.h"
 
