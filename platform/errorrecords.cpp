@@ -7,12 +7,12 @@
 // custom object's IErrorInfo; a record without one has no texts.
 #include "platform/errorrecords.h"
 
-#include <cstdlib>
 #include <mutex>
 #include <new>
 #include <vector>
 
 #include "platform/builtin.h"
+#include "platform/com_create.h"
 #include "platform/comobject.h"
 #include "platform/variant.h"
 
@@ -166,7 +166,7 @@ public:
         const Record* r = At(n);
         if (!r) return DB_E_BADRECORDNUM;
         if (!r->args.empty()) {
-            out->rgvarg = static_cast<VARIANTARG*>(std::calloc(r->args.size(), sizeof(VARIANTARG)));
+            out->rgvarg = static_cast<VARIANTARG*>(CoTaskMemAlloc(r->args.size() * sizeof(VARIANTARG)));
             if (!out->rgvarg) return E_OUTOFMEMORY;
             for (const Variant& a : r->args) {
                 VARIANTARG& slot = out->rgvarg[out->cArgs];
@@ -179,7 +179,7 @@ public:
             }
         }
         if (!r->named.empty()) {
-            out->rgdispidNamedArgs = static_cast<DISPID*>(std::calloc(r->named.size(), sizeof(DISPID)));
+            out->rgdispidNamedArgs = static_cast<DISPID*>(CoTaskMemAlloc(r->named.size() * sizeof(DISPID)));
             if (!out->rgdispidNamedArgs) {
                 FreeErrorParameters(out);
                 return E_OUTOFMEMORY;
@@ -240,7 +240,7 @@ void FreeErrorParameters(DISPPARAMS* params)
 {
     if (!params) return;
     for (UINT i = 0; i < params->cArgs; ++i) VariantClear(&params->rgvarg[i]);
-    std::free(params->rgvarg);
-    std::free(params->rgdispidNamedArgs);
+    CoTaskMemFree(params->rgvarg);
+    CoTaskMemFree(params->rgdispidNamedArgs);
     *params = DISPPARAMS{};
 }

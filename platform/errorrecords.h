@@ -5,6 +5,7 @@
 // added one. The object also answers IErrorInfo from record 0, so a caller of
 // GetErrorInfo sees the newest message directly and can walk the chain
 // through IErrorRecords.
+#include "platform/builtin.h"  // CLSID_EXTENDEDERRORINFO
 #include "platform/dispatch.h"
 #include "platform/errorinfo.h"
 #include "platform/export.h"
@@ -34,8 +35,9 @@ struct IErrorRecords : IUnknown {
     // An IErrorInfo for the record: GUID from the record's interface,
     // texts and help from its custom error object's IErrorInfo.
     virtual HRESULT GetErrorInfo(ULONG ulRecordNum, LCID lcid, IErrorInfo** ppErrorInfo) = 0;
-    // A copy of the record's parameters: the caller clears the VARIANTs and
-    // frees both arrays with FreeErrorParameters.
+    // A copy of the record's parameters in task memory: the caller clears
+    // the VARIANTs and frees both arrays with CoTaskMemFree, or does both
+    // with FreeErrorParameters.
     virtual HRESULT GetErrorParameters(ULONG ulRecordNum, DISPPARAMS* pdispparams) = 0;
     virtual HRESULT GetRecordCount(ULONG* pcRecords) = 0;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "counted_object.h"
+#include "platform/com_create.h"
 #include "platform/errorrecords.h"
 
 namespace {
@@ -161,8 +162,14 @@ TEST_F(ErrorRecords, RecordsWithoutCustomObjectOrWithParameters)
     EXPECT_EQ(plain->Refs(), 1u);
 }
 
-TEST(ErrorRecordsClass, NoAggregation)
+TEST(ErrorRecordsClass, CreatedWithoutRegistryAndNotAggregated)
 {
+    // As ReportError creates it.
+    ComPtr<IErrorRecords> created;
+    ASSERT_EQ(CoCreateInstance(CLSID_EXTENDEDERRORINFO, nullptr, CLSCTX_ALL, IID_IErrorRecords, created.put_void()),
+              S_OK);
+    EXPECT_TRUE(QueryAs<IErrorInfo>(created.get()));
+
     ComPtr<CountedObject> outer = MakeCom<CountedObject>();
     ComPtr<IUnknown> object;
     EXPECT_EQ(CreateErrorRecordsObject(outer.get(), IID_IUnknown, object.put_void()), CLASS_E_NOAGGREGATION);
