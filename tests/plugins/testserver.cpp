@@ -14,7 +14,8 @@ BVD_PROJECT_FILE_VERSION();
 
 namespace {
 
-// Live objects (class factories included) and server locks.
+// Live objects and server locks. The class factory is made once and kept
+// until the module unloads, and does not count, as in the plug-ins.
 std::atomic<LONG> gLocks{0};
 
 struct Counted {
@@ -40,7 +41,7 @@ public:
     }
 };
 
-class WidgetFactory final : public ComObject<IClassFactory>, Counted {
+class WidgetFactory final : public ComObject<IClassFactory> {
 public:
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override
     {
@@ -126,7 +127,8 @@ BVD_SERVER_ENTRY HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** p
     *ppv = nullptr;
     if (clsid != CLSID_TestWidget) return CLASS_E_CLASSNOTAVAILABLE;
     try {
-        return MakeCom<WidgetFactory>()->QueryInterface(riid, ppv);
+        static const ComPtr<WidgetFactory> factory = MakeCom<WidgetFactory>();
+        return factory->QueryInterface(riid, ppv);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
