@@ -3,6 +3,7 @@
 #include <atomic>
 #include <new>
 
+#include "platform/bstr.h"
 #include "platform/com_create.h"
 #include "platform/comobject.h"
 #include "platform/registrar.h"
@@ -113,7 +114,7 @@ HRESULT RunScript(bool registering)
         return hr;
     const std::string path = ModulePath(ModuleFromAddress(reinterpret_cast<const void*>(&RunScript)));
     if (path.empty()) return E_FAIL;
-    if (const HRESULT hr = registrar->AddReplacement(u"Module", AnsiToWide(path).c_str()); FAILED(hr)) return hr;
+    if (const HRESULT hr = registrar->AddReplacement(u"Module", Utf8ToUtf16(path).c_str()); FAILED(hr)) return hr;
     return registering ? registrar->StringRegister(kScript) : registrar->StringUnregister(kScript);
 }
 
