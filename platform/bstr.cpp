@@ -126,7 +126,7 @@ std::u16string Utf8ToUtf16(std::string_view text)
         if (b < 0x80) {
             c = b;
         } else {
-            size_t need = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 0;
+            size_t need = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 0;
             if (need && i + need <= n) {
                 char32_t v = b & (0xFF >> (need + 1));
                 bool ok = true;

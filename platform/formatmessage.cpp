@@ -3,8 +3,8 @@
 // in UTF-16; the narrow form converts through the ANSI code page at the edges.
 //
 // Escapes: %1..%99 an insert, optionally with a printf-like format between
-// exclamation marks ("%1!s!", "%2!ld!", "%3!08x!"; `l` and `h` name 32-bit
-// values here); %0 ends the message without a line break; %n a hard line break
+// exclamation marks ("%1!s!", "%2!ld!", "%3!08x!"; `l` names a 32-bit value
+// here, as on the original's 32-bit platform); %0 ends the message without a line break; %n a hard line break
 // (CR LF); %r CR; %t tab; %. %! %% and any other "%c" give the character c.
 #include <algorithm>
 #include <cstdio>
@@ -22,6 +22,10 @@ struct Failure {
     DWORD error;
 };
 
+// Widths and precisions, written or taken from an insert, stay within this
+// bound, so a stray insert cannot ask for gigabytes of padding.
+constexpr int kMaxWidth = 4096;
+
 // A parsed "!fmt!" insert format.
 struct InsertFormat {
     std::string flags;  // of "-+ #0"
@@ -31,41 +35,44 @@ struct InsertFormat {
     char conversion = 's';
 };
 
-InsertFormat ParseFormat(std::u16string_view spec)
+InsertFormat ParseFormat(std::u16string_view directive)
 {
     InsertFormat f;
     size_t i = 0;
     auto number = [&]() {
-        if (i < spec.size() && spec[i] == u'*') {
+        if (i < directive.size() && directive[i] == u'*') {
             ++i;
             return -2;
         }
         int v = -1;
-        while (i < spec.size() && spec[i] >= u'0' && spec[i] <= u'9') {
-            v = (v < 0 ? 0 : v) * 10 + (spec[i++] - u'0');
-            if (v > 4096) throw Failure{ERROR_INVALID_PARAMETER};
+        while (i < directive.size() && directive[i] >= u'0' && directive[i] <= u'9') {
+            v = (v < 0 ? 0 : v) * 10 + (directive[i++] - u'0');
+            if (v > kMaxWidth) throw Failure{ERROR_INVALID_PARAMETER};
         }
         return v;
     };
-    while (i < spec.size() && std::u16string_view(u"-+ #0").find(spec[i]) != std::u16string_view::npos)
-        f.flags += static_cast<char>(spec[i++]);
+    while (i < directive.size() && std::u16string_view(u"-+ #0").find(directive[i]) != std::u16string_view::npos)
+        f.flags += static_cast<char>(directive[i++]);
     f.width = number();
-    if (i < spec.size() && spec[i] == u'.') {
+    if (i < directive.size() && directive[i] == u'.') {
         ++i;
         f.precision = number();
         if (f.precision == -1) f.precision = 0;
     }
     // Size prefixes: the inserts are 32-bit values (or strings of their own
-    // width), so `l`, `w` and `I32` change nothing; `h` cuts to 16 bits.
-    while (i < spec.size()) {
-        if (spec[i] == u'l' || spec[i] == u'w' || spec[i] == u'L') ++i;
-        else if (spec[i] == u'h') { f.shortValue = true; ++i; }
-        else if (spec.substr(i, 3) == u"I32") i += 3;
+    // width), so `l`, `w` and `I32` change nothing; `h` cuts to 16 bits. A
+    // 64-bit size (`ll`, `I64`) has no insert to print and is refused.
+    int longs = 0;
+    while (i < directive.size()) {
+        if (directive[i] == u'l') { ++longs; ++i; }
+        else if (directive[i] == u'w') ++i;
+        else if (directive[i] == u'h') { f.shortValue = true; ++i; }
+        else if (directive.substr(i, 3) == u"I32") i += 3;
         else break;
     }
-    if (i + 1 != spec.size() || std::u16string_view(u"sSdiuxXoc").find(spec[i]) == std::u16string_view::npos)
-        throw Failure{ERROR_INVALID_PARAMETER};  // 64-bit and floating formats have no insert to print
-    f.conversion = static_cast<char>(spec[i]);
+    if (longs > 1 || i + 1 != directive.size() || std::u16string_view(u"sSdiuxXoc").find(directive[i]) == std::u16string_view::npos)
+        throw Failure{ERROR_INVALID_PARAMETER};  // floating-point formats are not supported, as in the original
+    f.conversion = static_cast<char>(directive[i]);
     return f;
 }
 
@@ -85,11 +92,14 @@ uint32_t Bits(const FormatInsert& insert)
     return insert.kind == FormatInsert::Kind::Int32 ? static_cast<uint32_t>(insert.i32) : insert.u32;
 }
 
+// A width or precision taken from an insert (`*`).
 int NumberArg(const FormatInsert* inserts, DWORD count, size_t number)
 {
     const FormatInsert& insert = InsertAt(inserts, count, number);
     if (!IsNumber(insert)) throw Failure{ERROR_INVALID_PARAMETER};
-    return static_cast<int32_t>(Bits(insert));
+    const auto value = static_cast<int32_t>(Bits(insert));
+    if (value < -kMaxWidth || value > kMaxWidth) throw Failure{ERROR_INVALID_PARAMETER};
+    return value;
 }
 
 std::u16string StringOf(const FormatInsert& insert)
@@ -112,16 +122,17 @@ std::u16string FormatNumber(const InsertFormat& f, const FormatInsert& insert)
     }
     // The format is rebuilt from validated parts only, so snprintf sees
     // nothing but flags, numbers and one integer conversion.
-    std::string spec = "%" + f.flags;
-    if (f.width >= 0) spec += std::to_string(f.width);
-    if (f.precision >= 0) spec += "." + std::to_string(f.precision);
-    char buffer[64];
+    std::string directive = "%" + f.flags;
+    if (f.width >= 0) directive += std::to_string(f.width);
+    if (f.precision >= 0) directive += "." + std::to_string(f.precision);
     const bool isSigned = f.conversion == 'd' || f.conversion == 'i';
-    if (f.shortValue) spec += 'h';
-    spec += f.conversion;
-    if (isSigned) std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<int>(static_cast<int32_t>(bits)));
-    else std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<unsigned>(bits));
-    const std::string_view text(buffer);
+    if (f.shortValue) directive += 'h';
+    directive += f.conversion;
+    // Room for the width or precision (at most kMaxWidth) and the digits.
+    std::string text(std::max(f.width, f.precision) + 32, '\0');
+    const int n = isSigned ? std::snprintf(text.data(), text.size(), directive.c_str(), static_cast<int32_t>(bits))
+                           : std::snprintf(text.data(), text.size(), directive.c_str(), bits);
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return std::u16string(text.begin(), text.end());
 }
 
@@ -137,9 +148,9 @@ std::u16string FormatString(const InsertFormat& f, std::u16string text)
 }
 
 // One insert with its format; `number` is the insert's number (1-based).
-std::u16string ExpandInsert(std::u16string_view spec, size_t number, const FormatInsert* inserts, DWORD count)
+std::u16string ExpandInsert(std::u16string_view directive, size_t number, const FormatInsert* inserts, DWORD count)
 {
-    InsertFormat f = ParseFormat(spec.empty() ? u"s" : spec);
+    InsertFormat f = ParseFormat(directive.empty() ? u"s" : directive);
     // As the original: `*` takes the width, then the precision, from the
     // inserts that follow the value.
     size_t next = number + 1;
@@ -207,15 +218,15 @@ std::u16string Expand(std::u16string_view text, DWORD flags, const FormatInsert*
             const size_t start = i - 1;
             size_t number = e - u'0';
             if (i + 1 < text.size() && text[i + 1] >= u'0' && text[i + 1] <= u'9') number = number * 10 + (text[++i] - u'0');
-            std::u16string_view spec;
+            std::u16string_view directive;
             if (i + 1 < text.size() && text[i + 1] == u'!') {
                 const size_t close = text.find(u'!', i + 2);
                 if (close == std::u16string_view::npos) throw Failure{ERROR_INVALID_PARAMETER};
-                spec = text.substr(i + 2, close - i - 2);
+                directive = text.substr(i + 2, close - i - 2);
                 i = close;
             }
             if (flags & FORMAT_MESSAGE_IGNORE_INSERTS) out.append(text.substr(start, i + 1 - start));
-            else out += ExpandInsert(spec, number, inserts, count);
+            else out += ExpandInsert(directive, number, inserts, count);
             continue;
         }
         switch (e) {

@@ -38,6 +38,15 @@ struct FormatInsert {
 // terminating zero), or 0 with the reason in GetLastError(). With
 // FORMAT_MESSAGE_ALLOCATE_BUFFER, `buffer` is really a pointer to the pointer
 // that receives a LocalAlloc'ed text, to be freed with LocalFree.
+//
+// Message lookup (FROM_HMODULE, FROM_SYSTEM, both: the module first): an
+// explicit language the table lacks is ERROR_RESOURCE_LANG_NOT_FOUND;
+// language 0 takes neutral, then US English (the user default), then any
+// language the table has. A module that registered no resources gives
+// ERROR_RESOURCE_DATA_NOT_FOUND, one without a message table
+// ERROR_RESOURCE_TYPE_NOT_FOUND, a missing id ERROR_MR_MID_NOT_FOUND. An
+// insert that is missing or of the wrong kind for its format is
+// ERROR_INVALID_PARAMETER. The system's table holds US English texts only.
 PLATFORM_API DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
                                   char16_t* buffer, DWORD size, const FormatInsert* inserts, DWORD insertCount);
 PLATFORM_API DWORD FormatMessageA(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
@@ -61,7 +70,9 @@ struct ModuleResources {
     size_t stringCount;
 };
 
-// The tables must outlive the registration.
+// The tables must outlive the registration. Registering a module again
+// replaces its tables; null `resources` registers it without tables. The null
+// module stands for the program, here and in every lookup by module.
 PLATFORM_API void RegisterModuleResources(HMODULE module, const ModuleResources* resources);
 PLATFORM_API void UnregisterModuleResources(HMODULE module);
 

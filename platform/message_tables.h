@@ -18,8 +18,8 @@ inline constexpr LANGID kUserDefaultLanguage = 1033;
 // Returns null and stores the reason in *error.
 const char16_t* FindMessage(std::span<const MessageTableEntry> table, DWORD id, LANGID language, DWORD* error);
 
-// The same for a module's registered table (a null module is the program
-// itself, as for every module lookup of this family): a module without registered
+// The same for a module's registered table (the null module is the program,
+// in every module lookup of this family): a module without registered
 // resources is ERROR_RESOURCE_DATA_NOT_FOUND, one without a message table
 // ERROR_RESOURCE_TYPE_NOT_FOUND. The text stays valid while the module is
 // registered.

@@ -29,8 +29,8 @@ Registry& Modules()
     return registry;
 }
 
-// The languages tried for language 0, in order; 0 in the last place stands
-// for "the first language the table has".
+// The languages tried first for language 0, in order; after them, the first
+// language the table has.
 constexpr LANGID kSearchOrder[] = {0, bvd::messages::kUserDefaultLanguage};
 
 // An explicit language as the tables store it: the user and system default

@@ -113,5 +113,5 @@ public:
     VARIANT* put() noexcept { VariantClear(this); return this; }
 
 private:
-    static void Check(HRESULT hr);
+    PLATFORM_API static void Check(HRESULT hr);  // exported: the inline members above call it from other modules
 };

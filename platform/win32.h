@@ -63,6 +63,8 @@ PLATFORM_API std::string WideToAnsi(std::u16string_view wide);
 
 // File attributes. Paths are handed to the file system as UTF-8 bytes (wide
 // forms), whatever the ANSI code page says; the narrow forms take ANSI text.
+// Read-only means that no permission bit allows writing; a file with no
+// other attribute answers FILE_ATTRIBUTE_NORMAL.
 inline constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 inline constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
 inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
@@ -75,7 +77,10 @@ PLATFORM_API void GetLocalTime(SYSTEMTIME* st);
 PLATFORM_API void GetSystemTime(SYSTEMTIME* st);
 
 // Date text (GetDateFormat): with DATE_LONGDATE and no picture, the locale's
-// long date ("Friday, December 11, 2026" for 1033). A null `date` means today.
+// long date ("Friday, December 11, 2026" for 1033). A null `date` means today;
+// the day of week is computed, not read. A picture takes d dd ddd dddd, M MM
+// MMM MMMM, y yy yyyy and 'quoted' text ('' is an apostrophe); other
+// characters are copied. Counts include the terminating zero.
 inline constexpr DWORD DATE_SHORTDATE = 0x1;
 inline constexpr DWORD DATE_LONGDATE = 0x2;
 PLATFORM_API int GetDateFormatW(LCID lcid, DWORD flags, const SYSTEMTIME* date, const char16_t* picture,
@@ -87,7 +92,11 @@ PLATFORM_API int GetDateFormatA(LCID lcid, DWORD flags, const SYSTEMTIME* date, 
 // program); the handle of the module containing an address is found by address.
 PLATFORM_API HMODULE ModuleFromAddress(const void* address);
 // The module's full path (UTF-8 bytes as the file system has them, converted
-// for the W form); the length copied, or 0. The std::string form has no limit.
+// for the W form; the A form answers in the ANSI code page, like every narrow
+// text); the length copied, or 0 (ERROR_MOD_NOT_FOUND for a handle that is no
+// module's load address). A path that does not fit is cut and terminated, and
+// the buffer size is returned with ERROR_INSUFFICIENT_BUFFER, as the
+// original. The std::string form has no limit. The null handle is the program.
 PLATFORM_API DWORD GetModuleFileNameW(HMODULE module, char16_t* buffer, DWORD size);
 PLATFORM_API DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size);
 PLATFORM_API std::string ModulePath(HMODULE module);

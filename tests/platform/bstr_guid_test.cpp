@@ -70,6 +70,7 @@ TEST(Utf, RoundTripsAndReplacesIllFormedInput)
     EXPECT_EQ(Utf16ToUtf8(wide), text);
     EXPECT_EQ(Utf8ToUtf16("\xC3"), u"\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong form
+    EXPECT_EQ(Utf8ToUtf16("\xF5\x80\x80"), u"\uFFFD\uFFFD\uFFFD");  // no lead byte above 0xF4
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 

@@ -44,9 +44,12 @@ TEST(FormatMessage, EscapesAndInsertsFromString)
         {__LINE__, u"%1!x! %1!X!", {FI::ULong(0xBEEF)}, "beef BEEF"},
         {__LINE__, u"0x%1!08x!", {FI::ULong(0x1F)}, "0x0000001f"},
         {__LINE__, u"%1!o!", {FI::ULong(8)}, "10"},
+        {__LINE__, u"%1!#x!|%1!.5d!", {FI::ULong(31)}, "0x1f|00031"},
+        {__LINE__, u"%1!100d!", {FI::Long(1)}, std::string(99, ' ') + "1"},
         {__LINE__, u"[%1!5d!][%1!-5d!][%1!+d!]", {FI::Long(42)}, "[   42][42   ][+42]"},
         {__LINE__, u"[%1!6s!][%1!-6s!][%1!.2s!]", {FI::Str("abc")}, "[   abc][abc   ][ab]"},
         {__LINE__, u"[%1!*d!]", {FI::Long(7), FI::Long(4)}, "[   7]"},
+        {__LINE__, u"[%1!*d!]", {FI::Long(7), FI::Long(-3)}, "[7  ]"},
         {__LINE__, u"[%1!*.*s!]", {FI::Str("abcdef"), FI::Long(5), FI::Long(3)}, "[  abc]"},
         {__LINE__, u"%1!hd!", {FI::Long(70000)}, "4464"},
         {__LINE__, u"%1!c!%2!c!", {FI::ULong('O'), FI::ULong('K')}, "OK"},
@@ -75,8 +78,12 @@ TEST(FormatMessage, BadInsertsFailWithInvalidParameter)
         {__LINE__, u"%1!s!", {FI::Long(1)}, ""},
         {__LINE__, u"%1!d", {FI::Long(1)}, ""},
         {__LINE__, u"%1!I64d!", {FI::Long(1)}, ""},
+        {__LINE__, u"%1!lld!", {FI::Long(1)}, ""},
         {__LINE__, u"%1!f!", {FI::Long(1)}, ""},
         {__LINE__, u"%1!*d!", {FI::Long(1)}, ""},
+        {__LINE__, u"%1!*d!", {FI::Long(1), FI::Long(INT32_MIN)}, ""},
+        {__LINE__, u"%1!.*s!", {FI::Str("x"), FI::Long(2000000000)}, ""},
+        {__LINE__, u"%1!5000d!", {FI::Long(1)}, ""},
     };
     for (const auto& c : cases) {
         const Formatted r = FormatString(c.text, c.inserts);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/types.h"
+#include "platform/variant.h"
 
 struct VectorRow {
     int line;                    // line in the data file
@@ -42,3 +43,11 @@ bool DoublesMatch(double expected, double actual);
 // A number cell: "-1 (VARIANT_TRUE)" gives -1, "M_PI (3.141592653589793)" the
 // number in parentheses. False when the cell holds no number.
 bool ParseNumberCell(const std::string& text, double* out);
+// The name of an HRESULT the file uses ("DISP_E_OVERFLOW"), else hex.
+std::string HresultName(HRESULT hr);
+// "VT_I4", "VT_BSTR_BLOB", "VT_BYREF|VT_I4", "vt 0x3847", "0xff".
+bool ParseVarTypeName(const std::string& text, VARTYPE* out);
+// Compares a VARIANT with an expected cell: "VT_I4:1", "VT_BSTR:1/2/1970",
+// "VT_EMPTY", "VT_I4 (value not checked)", alternatives joined by " or ".
+// Empty when it matches, otherwise what differs (with the debug text).
+std::string MatchVariant(const std::string& expected, const VARIANT& actual);
