@@ -13,6 +13,8 @@
 #include "platform/bstr.h"
 #include "platform/com_create.h"
 #include "platform/comptr.h"
+#include "platform/dom.h"
+#include "platform/errorrecords.h"
 #include "platform/registrar.h"
 #include "platform/registry.h"
 #include "tests/platform/temp_registry.h"
@@ -220,6 +222,16 @@ TEST_F(ClassLoad, BuiltinClassesNeedNoRegistry)
     // Built-in classes have no ProgID.
     LPOLESTR progId = nullptr;
     EXPECT_EQ(ProgIDFromCLSID(CLSID_Registrar, &progId), REGDB_E_CLASSNOTREG);
+
+    // The DOM document and the error-records object are served the same way.
+    ComPtr<IXMLDOMDocument> dom;
+    EXPECT_EQ(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_INPROC_SERVER, IXMLDOMDocument::kIid, dom.put_void()),
+              S_OK);
+    EXPECT_TRUE(dom);
+    ComPtr<IErrorRecords> records;
+    EXPECT_EQ(CoCreateInstance(CLSID_EXTENDEDERRORINFO, nullptr, CLSCTX_ALL, IErrorRecords::kIid, records.put_void()),
+              S_OK);
+    EXPECT_TRUE(records);
     EXPECT_FALSE(std::filesystem::exists(reg_.File()));
 }
 
