@@ -1,6 +1,8 @@
 // BSTR allocation and UTF-8/UTF-16 conversion.
 #include "platform/bstr.h"
 
+#include "platform/utf8.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -31,24 +33,6 @@ size_t Wcslen(const OLECHAR* s)
     return n;
 }
 
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 }  // namespace
 
@@ -116,31 +100,10 @@ std::u16string Utf8ToUtf16(std::string_view text)
 {
     std::u16string out;
     out.reserve(text.size());
-    size_t i = 0;
-    const size_t n = text.size();
-    auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    while (i < n) {
-        const unsigned char b = byte(i);
-        char32_t c = 0xFFFD;
-        size_t len = 1;
-        if (b < 0x80) {
-            c = b;
-        } else {
-            size_t need = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 0;
-            if (need && i + need <= n) {
-                char32_t v = b & (0xFF >> (need + 1));
-                bool ok = true;
-                for (size_t k = 1; k < need; ++k) {
-                    if ((byte(i + k) & 0xC0) != 0x80) { ok = false; break; }
-                    v = (v << 6) | (byte(i + k) & 0x3F);
-                }
-                const char32_t minimum = need == 2 ? 0x80 : need == 3 ? 0x800 : 0x10000;
-                if (ok && v >= minimum && v <= 0x10FFFF && !(v >= 0xD800 && v <= 0xDFFF)) {
-                    c = v;
-                    len = need;
-                }
-            }
-        }
+    for (size_t i = 0; i < text.size();) {
+        size_t used = 1;
+        const long v = DecodeUtf8(text, i, &used);
+        char32_t c = v < 0 ? 0xFFFD : static_cast<char32_t>(v);
         if (c >= 0x10000) {
             c -= 0x10000;
             out += static_cast<char16_t>(0xD800 + (c >> 10));
@@ -148,7 +111,7 @@ std::u16string Utf8ToUtf16(std::string_view text)
         } else {
             out += static_cast<char16_t>(c);
         }
-        i += len;
+        i += used;
     }
     return out;
 }
@@ -165,7 +128,7 @@ std::string Utf16ToUtf8(std::u16string_view text)
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;
         }
-        AppendUtf8(out, c);
+        PutUtf8(out, c);
     }
     return out;
 }
