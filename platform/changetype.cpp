@@ -31,6 +31,19 @@ HRESULT ValidateTarget(VARTYPE vt)
     return IsValidVariantType(base) ? S_OK : DISP_E_BADVARTYPE;
 }
 
+// Types a source VARIANT may carry: a scalar type alone, or with VT_ARRAY
+// and/or VT_BYREF; VT_VARIANT only as an array or reference, VT_EMPTY and
+// VT_NULL only alone.
+bool IsValidSource(VARTYPE vt)
+{
+    if (vt & (VT_VECTOR | VT_RESERVED)) return false;
+    const VARTYPE base = vt & VT_TYPEMASK;
+    const bool qualified = (vt & (VT_ARRAY | VT_BYREF)) != 0;
+    if (!IsValidVariantType(base)) return false;
+    if (base == VT_VARIANT) return qualified;
+    return !(qualified && base <= VT_NULL);
+}
+
 size_t ReferencedSize(VARTYPE base)
 {
     switch (base) {
@@ -78,7 +91,7 @@ HRESULT VariantChangeTypeEx(VARIANT* dest, const VARIANT* src, LCID lcid, USHORT
     if (!dest || !src) return E_INVALIDARG;
     HRESULT hr = ValidateTarget(vt);
     if (FAILED(hr)) return hr;
-    if ((src->vt & (VT_VECTOR | VT_RESERVED)) || !IsValidVariantType(src->vt & VT_TYPEMASK)) return DISP_E_BADVARTYPE;
+    if (!IsValidSource(src->vt)) return DISP_E_BADVARTYPE;
 
     VARIANT value;
     hr = Dereference(*src, &value);

@@ -12,7 +12,9 @@
 //     (VT_I4 -1 is VT_UI4 4294967295), as the original does, although the
 //     pair VarUI4FromI4 itself would overflow;
 //   * nothing converts to VT_DISPATCH, VT_UNKNOWN, VT_ERROR, VT_VARIANT,
-//     VT_RECORD, arrays or references (DISP_E_TYPEMISMATCH).
+//     VT_RECORD, arrays or references, and VT_UNKNOWN / VT_DISPATCH values
+//     convert to nothing but themselves, VT_EMPTY and VT_NULL (no value
+//     property is fetched) (DISP_E_TYPEMISMATCH).
 // VT_CY and VT_DECIMAL are not provided by this platform: conversions to or
 // from them answer DISP_E_TYPEMISMATCH (a copy of the same type works).
 #include <cstring>

@@ -40,21 +40,35 @@ struct Significant {
     int exponent;
 };
 
-Significant RoundToSignificant(double value, int significant)
+// Decimal digits of `value` (d1 d2 ... without the point) and the exponent of
+// d1, with `precision` digits after the first (correctly rounded).
+std::string Expand(double value, int precision, int* exponent)
 {
-    // The exact decimal expansion: a double has at most 767 significant digits.
     char buf[1100];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 800);
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision);
     const std::string_view text(buf, static_cast<size_t>(res.ptr - buf));
     const size_t e = text.find('e');
     std::string all;
     all += text[0];
-    all.append(text.substr(2, e - 2));
-    int exponent = 0;
-    std::from_chars(text.data() + e + 1 + (text[e + 1] == '+'), text.data() + text.size(), exponent);
+    if (e > 2) all.append(text.substr(2, e - 2));
+    std::from_chars(text.data() + e + 1 + (text[e + 1] == '+'), text.data() + text.size(), *exponent);
+    return all;
+}
 
-    std::string digits = all.substr(0, static_cast<size_t>(significant));
-    if (all[static_cast<size_t>(significant)] >= '5') {
+Significant RoundToSignificant(double value, int significant)
+{
+    const size_t keep = static_cast<size_t>(significant);
+    // 30 more digits decide the rounding, unless they read as an exact half
+    // ("5000..."), which the rounding of the expansion itself may have made:
+    // then the exact expansion decides (a double has at most 767 significant
+    // digits).
+    int exponent = 0;
+    std::string all = Expand(value, significant + 29, &exponent);
+    if (all[keep] == '5' && all.find_first_not_of('0', keep + 1) == std::string::npos)
+        all = Expand(value, 800, &exponent);
+
+    std::string digits = all.substr(0, keep);
+    if (all[keep] >= '5') {
         int k = significant - 1;
         for (; k >= 0 && digits[static_cast<size_t>(k)] == '9'; --k) digits[static_cast<size_t>(k)] = '0';
         if (k >= 0) {

@@ -31,7 +31,7 @@ struct Digits {
             if (d[k] != 0) return false;
         return true;
     }
-    bool IsWhole() const { return pwr >= 0 || IsZero(); }
+    bool IsWhole() const { return pwr >= 0 || IsZero(); }  // trailing zeros were folded into pwr
 };
 
 // The magnitude rounded half to even; false when it exceeds 64 bits.
@@ -41,8 +41,9 @@ bool RoundedMagnitude(const Digits& x, uint64_t* out)
         *out = 0;
         return true;
     }
-    const int whole = x.n + x.pwr;  // digits left of the decimal point
-    if (whole > 20) return false;
+    const long long wide = static_cast<long long>(x.n) + x.pwr;  // digits left of the decimal point
+    if (wide > 20) return false;
+    const int whole = wide < -1 ? -1 : static_cast<int>(wide);
     uint64_t m = 0;
     for (int k = 0; k < whole; ++k) {
         const int digit = k < x.n ? x.d[k] : 0;

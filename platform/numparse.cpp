@@ -156,7 +156,9 @@ private:
                 if (!point && !stored) ++pwr_;
             }
             // Grouping is accepted anywhere after the first digit, repeated or
-            // trailing ("1,,000", "1,"), as the original does.
+            // trailing ("1,,000", "1,"), as the original does. It is accepted
+            // after the decimal point too: fr-FR "1 234,5 €" is read whole
+            // without TRAILING_WHITE. So de-DE "1,234.5" reads as 1.2345.
             else if (any && Allowed(NUMPRS_THOUSANDS) && IsThousands(c, loc_)) Take(NUMPRS_THOUSANDS);
             else if (!point && Allowed(NUMPRS_DECIMAL) && c == loc_.decimalSep) {
                 point = true;
@@ -164,7 +166,7 @@ private:
             } else break;
         }
         if (!any) return false;
-        if (any && Allowed(NUMPRS_EXPONENT)) Exponent();
+        if (Allowed(NUMPRS_EXPONENT)) Exponent();
         if (!significant) {
             if (cap_ > 0) dig_[n_++] = 0;  // zero is the single digit 0
         } else {
