@@ -38,7 +38,8 @@ HRESULT ServerPath(REFCLSID clsid, std::string* path)
     return S_OK;
 }
 
-HRESULT GetClassObject(REFCLSID clsid, DWORD context, REFIID riid, void** ppv)
+// `lease` keeps the library loaded for the caller's next step.
+HRESULT GetClassObject(REFCLSID clsid, DWORD context, REFIID riid, void** ppv, commod::Lease* lease)
 {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
@@ -47,12 +48,11 @@ HRESULT GetClassObject(REFCLSID clsid, DWORD context, REFIID riid, void** ppv)
 
     std::string path;
     if (const HRESULT hr = ServerPath(clsid, &path); FAILED(hr)) return hr;
-    commod::Lease lease;
-    if (const HRESULT hr = commod::Acquire(path, &lease); FAILED(hr)) return hr;
-    auto entry = reinterpret_cast<DllGetClassObjectFn>(lease.Symbol("DllGetClassObject"));
+    if (const HRESULT hr = commod::Acquire(path, lease); FAILED(hr)) return hr;
+    auto entry = reinterpret_cast<DllGetClassObjectFn>(lease->Symbol("DllGetClassObject"));
     if (!entry) {
         commod::SetLoadError(path + ": no entry point DllGetClassObject");
-        lease.Discard();
+        lease->Discard();
         return CO_E_ERRORINDLL;
     }
     return entry(clsid, riid, ppv);
@@ -75,7 +75,8 @@ void CoUninitialize()
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid, void** ppv)
 {
     try {
-        return GetClassObject(clsid, context, riid, ppv);
+        commod::Lease lease;
+        return GetClassObject(clsid, context, riid, ppv, &lease);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -88,8 +89,14 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
     try {
         if (BuiltinCreator creator = FindBuiltinClass(clsid); creator && (context & CLSCTX_INPROC))
             return creator(outer, riid, ppv);
+        // The library stays leased until its factory has made the object and
+        // been released: a module's factory need not count in its lock count,
+        // so CoFreeUnusedLibraries on another thread could unload it between
+        // the two steps.
+        commod::Lease lease;
         ComPtr<IClassFactory> factory;
-        if (const HRESULT hr = GetClassObject(clsid, context, IID_IClassFactory, factory.put_void()); FAILED(hr))
+        if (const HRESULT hr = GetClassObject(clsid, context, IID_IClassFactory, factory.put_void(), &lease);
+            FAILED(hr))
             return hr;
         return factory->CreateInstance(outer, riid, ppv);
     } catch (const std::bad_alloc&) {

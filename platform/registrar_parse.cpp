@@ -240,8 +240,6 @@ private:
                     if (name.kind != Token::Kind::Word && name.kind != Token::Kind::Quoted)
                         Fail(name.line, "expected a value name, found " + Show(name));
                     if (name.text.size() > kMaxValueNameLength) Fail(name.line, "value name too long");
-                    for (char16_t c : name.text)
-                        if (c < 0x20) Fail(name.line, "control character in a value name");
                     Expect(Token::Kind::Equals, "'='");
                     key.values.push_back(ParseValueData(name.text));
                 } else {
@@ -259,8 +257,9 @@ private:
         if (t.text.size() > kMaxKeyNameLength) Fail(t.line, "key name too long");
         for (char16_t c : t.text) {
             if (c == u'\\') Fail(t.line, "'\\' in the key name " + Show(t) + " (one key per name)");
-            if (c < 0x20) Fail(t.line, "control character in a key name");
+            if (c < 0x20 || c == 0x7F) Fail(t.line, "control character in a key name");
         }
+        if (!regstore::ValidKeyName(t.text)) Fail(t.line, "invalid key name " + Show(t));
     }
 
     // `s 'text'` or `d number`, after the '='.

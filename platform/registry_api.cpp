@@ -9,7 +9,6 @@
 #include <mutex>
 #include <new>
 
-#include "platform/bstr.h"
 #include "platform/registry.h"
 #include "platform/registry_store.h"
 
@@ -60,34 +59,6 @@ HKEY NewHandle(KeyPath path)
     t.next += 8;
     t.open.emplace(id, std::move(path));
     return reinterpret_cast<HKEY>(id);
-}
-
-bool ValidName(std::u16string_view name, size_t maxLength)
-{
-    if (name.size() > maxLength) return false;
-    for (char16_t c : name)
-        if (c < 0x20 || c == 0x7F) return false;
-    // Unpaired surrogates could not be written to the file as they are.
-    return Utf8ToUtf16(Utf16ToUtf8(name)) == name;
-}
-
-// Splits "a\b\c" into its key names. Null or empty is the key itself; one
-// trailing '\' is allowed; an empty name elsewhere is an error.
-LONG SplitPath(const char16_t* text, std::vector<std::u16string>* parts)
-{
-    parts->clear();
-    if (!text || !*text) return ERROR_SUCCESS;
-    std::u16string_view rest(text);
-    if (rest.back() == u'\\') rest.remove_suffix(1);
-    while (true) {
-        const size_t slash = rest.find(u'\\');
-        const std::u16string_view part = rest.substr(0, slash);
-        if (part.empty() || !ValidName(part, kMaxKeyNameLength)) return ERROR_INVALID_PARAMETER;
-        parts->emplace_back(part);
-        if (slash == std::u16string_view::npos) break;
-        rest.remove_prefix(slash + 1);
-    }
-    return ERROR_SUCCESS;
 }
 
 std::u16string_view ValueName(const char16_t* name) { return name ? std::u16string_view(name) : std::u16string_view(); }
@@ -156,7 +127,8 @@ LONG RegCreateKeyExW(HKEY key, const char16_t* subKey, DWORD, char16_t*, DWORD, 
     KeyPath base;
     if (!Resolve(key, &base)) return ERROR_INVALID_HANDLE;
     std::vector<std::u16string> parts;
-    if (const LONG err = SplitPath(subKey, &parts); err != ERROR_SUCCESS) return err;
+    if (const DWORD err = regstore::SplitPath(subKey ? subKey : u"", &parts); err != ERROR_SUCCESS)
+        return static_cast<LONG>(err);
 
     bool createdLast = false;
     const DWORD err = regstore::Modify([&](Tree& tree, bool& changed) -> DWORD {
@@ -185,7 +157,8 @@ LONG RegOpenKeyExW(HKEY key, const char16_t* subKey, DWORD, REGSAM, PHKEY result
     KeyPath kp;
     if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
     std::vector<std::u16string> parts;
-    if (const LONG err = SplitPath(subKey, &parts); err != ERROR_SUCCESS) return err;
+    if (const DWORD err = regstore::SplitPath(subKey ? subKey : u"", &parts); err != ERROR_SUCCESS)
+        return static_cast<LONG>(err);
     Tree tree;
     if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
     Key* k = Locate(tree, kp);
@@ -227,7 +200,7 @@ LONG RegSetValueExW(HKEY key, const char16_t* name, DWORD, DWORD type, const BYT
     if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
     Value v;
     v.name = ValueName(name);
-    if (!ValidName(v.name, kMaxValueNameLength)) return ERROR_INVALID_PARAMETER;
+    if (v.name.size() > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
     v.type = type;
     if (type == REG_DWORD) {
         if (size != 4 || !data) return ERROR_INVALID_PARAMETER;
@@ -274,7 +247,8 @@ LONG DeleteKey(HKEY key, const char16_t* subKey, bool whole)
     KeyPath kp;
     if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
     std::vector<std::u16string> parts;
-    if (const LONG err = SplitPath(subKey, &parts); err != ERROR_SUCCESS) return err;
+    if (const DWORD err = regstore::SplitPath(subKey ? subKey : u"", &parts); err != ERROR_SUCCESS)
+        return static_cast<LONG>(err);
     kp.path.insert(kp.path.end(), parts.begin(), parts.end());
     if (kp.path.empty()) return ERROR_ACCESS_DENIED;  // a hive stays
     const std::u16string last = kp.path.back();

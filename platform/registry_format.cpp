@@ -23,6 +23,7 @@
 //   parent is then created). A duplicate value, a value before any section
 //   or any other line is an error, reported with its line number.
 #include <cstdio>
+#include <unordered_set>
 
 #include "platform/bstr.h"
 #include "platform/registry.h"
@@ -183,7 +184,19 @@ bool ParseSection(std::string_view inner, Tree* tree, Key** current, std::string
     return true;
 }
 
-bool ParseValue(std::string_view line, Key* key, std::string* error)
+// The names of the current section's values, folded, so that a duplicate
+// is found without a quadratic search.
+using NameSet = std::unordered_set<std::u16string>;
+
+std::u16string Folded(std::u16string_view name)
+{
+    std::u16string f(name);
+    for (char16_t& c : f)
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+    return f;
+}
+
+bool ParseValue(std::string_view line, Key* key, NameSet* seen, std::string* error)
 {
     if (!key) {
         *error = "value outside a section";
@@ -227,7 +240,7 @@ bool ParseValue(std::string_view line, Key* key, std::string* error)
             return false;
         }
     }
-    if (key->FindValue(v.name)) {
+    if (!seen->insert(Folded(v.name)).second) {
         *error = "duplicate value";
         return false;
     }
@@ -248,6 +261,7 @@ bool Parse(std::string_view text, Tree* tree, std::string* error)
 {
     Tree result;
     Key* current = nullptr;
+    NameSet seen;
     size_t lineNo = 0;
     while (!text.empty()) {
         ++lineNo;
@@ -263,8 +277,12 @@ bool Parse(std::string_view text, Tree* tree, std::string* error)
             ok = line.size() >= 3 && line.back() == ']' &&
                  ParseSection(line.substr(1, line.size() - 2), &result, &current, &why);
             if (!ok && why.empty()) why = "bad section header";
+            if (ok) {
+                seen.clear();
+                for (const Value& v : current->values) seen.insert(Folded(v.name));
+            }
         } else if (line[0] == '@' || line[0] == '"') {
-            ok = ParseValue(line, current, &why);
+            ok = ParseValue(line, current, &seen, &why);
         } else {
             ok = false;
             why = "unexpected line";

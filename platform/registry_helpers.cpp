@@ -1,55 +1,48 @@
-// Path-and-name helpers over the registry functions.
+// Path-and-name helpers over the registry. Reads look at one reading of the
+// file, so a value is never seen half-way through another process's change.
 #include <new>
 #include <string>
 
 #include "platform/registry.h"
+#include "platform/registry_store.h"
 
 namespace {
 
 std::u16string Z(std::u16string_view s) { return std::u16string(s); }
 
-}  // namespace
-
-std::optional<std::u16string> RegReadString(HKEY root, std::u16string_view path, std::u16string_view name)
+// The value at root\path, name in one reading of the registry.
+std::optional<regstore::Value> ReadValue(HKEY root, std::u16string_view path, std::u16string_view name)
 {
+    if (root != HKEY_CLASSES_ROOT && root != HKEY_LOCAL_MACHINE) return std::nullopt;
     try {
-        RegKey key;
-        if (RegOpenKeyExW(root, Z(path).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return std::nullopt;
-        const std::u16string n = Z(name);
-        DWORD type = 0;
-        DWORD size = 0;
-        if (RegQueryValueExW(key.get(), n.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-            type != REG_SZ)
-            return std::nullopt;
-        // Another process may change the value between the two calls: retry
-        // while it keeps growing.
-        std::u16string text;
-        while (true) {
-            text.assign(size / 2, u'\0');
-            const LONG err = RegQueryValueExW(key.get(), n.c_str(), nullptr, &type,
-                                              reinterpret_cast<BYTE*>(text.data()), &size);
-            if (err == ERROR_MORE_DATA) continue;
-            if (err != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
-            text.resize(size / 2 - 1);
-            return text;
-        }
+        std::vector<std::u16string> parts;
+        if (regstore::SplitPath(path, &parts) != ERROR_SUCCESS) return std::nullopt;
+        regstore::Tree tree;
+        if (regstore::Read(&tree) != ERROR_SUCCESS) return std::nullopt;
+        regstore::Key* key = regstore::FindPath(
+            tree.Root(root == HKEY_CLASSES_ROOT ? regstore::Hive::ClassesRoot : regstore::Hive::LocalMachine), parts);
+        const regstore::Value* value = key ? key->FindValue(name) : nullptr;
+        if (!value) return std::nullopt;
+        return *value;
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
 }
 
+}  // namespace
+
+std::optional<std::u16string> RegReadString(HKEY root, std::u16string_view path, std::u16string_view name)
+{
+    std::optional<regstore::Value> v = ReadValue(root, path, name);
+    if (!v || v->type != REG_SZ) return std::nullopt;
+    return std::move(v->text);
+}
+
 std::optional<DWORD> RegReadDword(HKEY root, std::u16string_view path, std::u16string_view name)
 {
-    RegKey key;
-    if (RegOpenKeyExW(root, Z(path).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return std::nullopt;
-    DWORD type = 0;
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (RegQueryValueExW(key.get(), Z(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD)
-        return std::nullopt;
-    return value;
+    std::optional<regstore::Value> v = ReadValue(root, path, name);
+    if (!v || v->type != REG_DWORD) return std::nullopt;
+    return v->number;
 }
 
 LONG RegWriteString(HKEY root, std::u16string_view path, std::u16string_view name, std::u16string_view text)

@@ -50,6 +50,13 @@ struct Tree {
     const Key& Root(Hive h) const { return hives[static_cast<int>(h)]; }
 };
 
+// Key names: not empty, at most kMaxKeyNameLength characters, no '\',
+// no control characters, no unpaired surrogates.
+bool ValidKeyName(std::u16string_view name);
+// Splits "a\b\c" into its key names. Empty is the key itself; one trailing
+// '\' is allowed; an invalid name gives ERROR_INVALID_PARAMETER.
+DWORD SplitPath(std::u16string_view text, std::vector<std::u16string>* parts);
+
 // The key at `path` below `root`, or null.
 Key* FindPath(Key& root, const std::vector<std::u16string>& path) noexcept;
 

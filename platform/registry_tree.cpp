@@ -1,6 +1,8 @@
 // The registry's keys and values in memory.
 #include <algorithm>
 
+#include "platform/bstr.h"
+#include "platform/registry.h"
 #include "platform/registry_store.h"
 
 namespace regstore {
@@ -106,6 +108,32 @@ Key* FindPath(Key& root, const std::vector<std::u16string>& path) noexcept
         if (!k) return nullptr;
     }
     return k;
+}
+
+bool ValidKeyName(std::u16string_view name)
+{
+    if (name.empty() || name.size() > kMaxKeyNameLength) return false;
+    for (char16_t c : name)
+        if (c < 0x20 || c == 0x7F || c == u'\\') return false;
+    // A key name is written to the file as UTF-8 without escapes, so an
+    // unpaired surrogate could not be kept.
+    return Utf8ToUtf16(Utf16ToUtf8(name)) == name;
+}
+
+DWORD SplitPath(std::u16string_view text, std::vector<std::u16string>* parts)
+{
+    parts->clear();
+    if (text.empty()) return ERROR_SUCCESS;
+    if (text.back() == u'\\') text.remove_suffix(1);
+    while (true) {
+        const size_t slash = text.find(u'\\');
+        const std::u16string_view part = text.substr(0, slash);
+        if (!ValidKeyName(part)) return ERROR_INVALID_PARAMETER;
+        parts->emplace_back(part);
+        if (slash == std::u16string_view::npos) break;
+        text.remove_prefix(slash + 1);
+    }
+    return ERROR_SUCCESS;
 }
 
 }  // namespace regstore

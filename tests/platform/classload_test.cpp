@@ -96,7 +96,7 @@ TEST_F(ClassLoad, RegisterCreateUnloadUnregister)
         EXPECT_EQ(answer, 42);
         LONG locks = 0;
         EXPECT_EQ(w->LockCount(&locks), S_OK);
-        EXPECT_EQ(locks, 1);  // the factory is gone, the object lives
+        EXPECT_EQ(locks, 1);  // the object (the factory does not count)
         // Only the four entry points leave the module.
         void* h = ::dlopen(kServer.c_str(), RTLD_NOW | RTLD_NOLOAD);
         ASSERT_NE(h, nullptr);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <new>
 
+#include "platform/bstr.h"
 #include "platform/com_create.h"
 #include "platform/comobject.h"
 #include "platform/registrar.h"
@@ -14,7 +15,8 @@ BVD_PROJECT_FILE_VERSION();
 
 namespace {
 
-// Live objects (class factories included) and server locks.
+// Live objects and server locks. The class factory is made once and kept
+// until the module unloads, and does not count, as in the plug-ins.
 std::atomic<LONG> gLocks{0};
 
 struct Counted {
@@ -40,7 +42,7 @@ public:
     }
 };
 
-class WidgetFactory final : public ComObject<IClassFactory>, Counted {
+class WidgetFactory final : public ComObject<IClassFactory> {
 public:
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override
     {
@@ -112,7 +114,7 @@ HRESULT RunScript(bool registering)
         return hr;
     const std::string path = ModulePath(ModuleFromAddress(reinterpret_cast<const void*>(&RunScript)));
     if (path.empty()) return E_FAIL;
-    if (const HRESULT hr = registrar->AddReplacement(u"Module", AnsiToWide(path).c_str()); FAILED(hr)) return hr;
+    if (const HRESULT hr = registrar->AddReplacement(u"Module", Utf8ToUtf16(path).c_str()); FAILED(hr)) return hr;
     return registering ? registrar->StringRegister(kScript) : registrar->StringUnregister(kScript);
 }
 
@@ -126,7 +128,8 @@ BVD_SERVER_ENTRY HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** p
     *ppv = nullptr;
     if (clsid != CLSID_TestWidget) return CLASS_E_CLASSNOTAVAILABLE;
     try {
-        return MakeCom<WidgetFactory>()->QueryInterface(riid, ppv);
+        static const ComPtr<WidgetFactory> factory = MakeCom<WidgetFactory>();
+        return factory->QueryInterface(riid, ppv);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
