@@ -210,3 +210,88 @@ TEST(Conversions, LocaleTable)
 }
 
 }  // namespace
+
+namespace {
+
+// The integer types beyond I2/I4 go through the same parse-then-fit and the
+// same rounding; their limits are exact, also at 64 bits.
+TEST(Conversions, OtherIntegerTypesThroughChangeType)
+{
+    struct Case {
+        Variant src;
+        VARTYPE to;
+        HRESULT hr;
+        const char* expected;
+    };
+    Variant boolTrue = Variant::Bool(true);
+    Variant i4Minus = Variant::Long(-1);
+    const Case cases[] = {
+        {Variant::Text(u"9223372036854775807"), VT_I8, S_OK, "VT_I8:9223372036854775807"},
+        {Variant::Text(u"9223372036854775808"), VT_I8, DISP_E_OVERFLOW, nullptr},
+        {Variant::Text(u"-9223372036854775808"), VT_I8, S_OK, "VT_I8:-9223372036854775808"},
+        {Variant::Text(u"18446744073709551615"), VT_UI8, S_OK, "VT_UI8:18446744073709551615"},
+        {Variant::Text(u"18446744073709551616"), VT_UI8, DISP_E_OVERFLOW, nullptr},
+        {Variant::Text(u"&H8000000000000002"), VT_I8, S_OK, "VT_I8:-9223372036854775806"},
+        {Variant::Text(u"-0.5"), VT_UI1, S_OK, "VT_UI1:0"},
+        {Variant::Text(u"-0.6"), VT_UI1, DISP_E_OVERFLOW, nullptr},
+        {Variant::Text(u"255.5"), VT_UI1, DISP_E_OVERFLOW, nullptr},
+        {Variant::Text(u"254.5"), VT_UI1, S_OK, "VT_UI1:254"},
+        {Variant::Text(u"-128"), VT_I1, S_OK, "VT_I1:-128"},
+        {Variant::Double(127.5), VT_I1, DISP_E_OVERFLOW, nullptr},
+        {Variant::Double(-0.5), VT_UI4, S_OK, "VT_UI4:0"},
+        {Variant::Double(4294967295.5), VT_UI4, DISP_E_OVERFLOW, nullptr},
+        {Variant::Long(-1), VT_UI1, DISP_E_OVERFLOW, nullptr},
+        {Variant::Long(256), VT_UI1, DISP_E_OVERFLOW, nullptr},
+        {i4Minus, VT_UINT, S_OK, "VT_UINT:4294967295"},
+        {i4Minus, VT_I8, S_OK, "VT_I8:-1"},
+        {i4Minus, VT_UI8, DISP_E_OVERFLOW, nullptr},
+        {boolTrue, VT_UI1, S_OK, "VT_UI1:255"},
+        {boolTrue, VT_I8, S_OK, "VT_I8:-1"},
+    };
+    for (const Case& c : cases) {
+        ConversionResult r = ChangeTo(c.src, 0, 0, c.to);
+        EXPECT_EQ(r.hr, c.hr) << VariantToString(c.src) << " -> " << VarTypeToString(c.to) << " gave " << r.text;
+        if (c.expected && SUCCEEDED(r.hr)) {
+            EXPECT_EQ(r.text, c.expected) << VariantToString(c.src);
+        }
+    }
+
+    // And back to the core types and text.
+    Variant wide;
+    wide.vt = VT_UI8;
+    wide.ullVal = 18446744073709551615ull;
+    EXPECT_EQ(ChangeTo(wide, 0, 0, VT_BSTR).text, "VT_BSTR:\"18446744073709551615\"");
+    EXPECT_EQ(ChangeTo(wide, 0, 0, VT_I4).hr, DISP_E_OVERFLOW);
+    EXPECT_EQ(ChangeTo(wide, 0, 0, VT_BOOL).text, "VT_BOOL:true");
+    EXPECT_EQ(ChangeTo(wide, 0, 0, VT_DATE).hr, DISP_E_OVERFLOW);
+    EXPECT_EQ(ChangeTo(wide, 0, 0, VT_R8).text, "VT_R8:18446744073709551616");
+}
+
+// The digit buffer of the parser: digits beyond it are dropped (INEXACT
+// unless they are zeros) and counted in the power of ten.
+TEST(Conversions, ParserDigitBuffer)
+{
+    struct Case {
+        const char16_t* text;
+        int capacity;
+        int cDig;
+        int nPwr10;
+        bool inexact;
+    };
+    const Case cases[] = {
+        {u"12345", 3, 3, 2, true},  {u"12300", 3, 3, 2, false}, {u"1.2345", 3, 3, -2, true},
+        {u"100.001", 3, 1, 2, true}, {u"0.000123", 2, 2, -5, true}, {u"&HFFFF1", 4, 4, 0, true},
+    };
+    for (const Case& c : cases) {
+        BYTE digits[8] = {};
+        NUMPARSE np{};
+        np.cDig = c.capacity;
+        np.dwInFlags = NUMPRS_STD;
+        ASSERT_EQ(VarParseNumFromStr(c.text, 0x0409, 0, &np, digits), S_OK) << Describe(c.text);
+        EXPECT_EQ(np.cDig, c.cDig) << Describe(c.text);
+        EXPECT_EQ(np.nPwr10, c.nPwr10) << Describe(c.text);
+        EXPECT_EQ((np.dwOutFlags & NUMPRS_INEXACT) != 0, c.inexact) << Describe(c.text);
+    }
+}
+
+}  // namespace
