@@ -141,3 +141,10 @@ void RaiseErrorWithSystemText(DWORD language, HRESULT hr, DWORD code, const KxIn
     error.SetMessageAndSystemText(hr, code, inserts);
     throw error;
 }
+
+void RaiseComError(DWORD language, const ComError& error, DWORD code, const KxInserts& inserts)
+{
+    CKXError raised(language, error.Error());
+    raised.SetMessageAndComError(CKXComError(error), code, inserts);
+    throw raised;
+}

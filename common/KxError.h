@@ -138,6 +138,16 @@ void RaiseErrorWithSystemText(DWORD language, HRESULT hr, DWORD code, const Args
     if (FAILED(hr)) RaiseErrorWithSystemText(language, hr, code, KxInserts(args...));
 }
 
+// A COM error caught from a component called through the platform's COM
+// support, raised as a CKXError: the message of `code`, ": " and the COM
+// error's text, with the COM error's HRESULT.
+void RaiseComError(DWORD language, const ComError& error, DWORD code, const KxInserts& inserts = KxInserts());
+template <class... Args>
+void RaiseComError(DWORD language, const ComError& error, DWORD code, const Args&... args)
+{
+    RaiseComError(language, error, code, KxInserts(args...));
+}
+
 // Publishes an error for the calling thread as an OLE DB error record (the
 // class's ProgID as source, its CLSID, the interface of the failing method)
 // on the thread's error-records object, and returns `hr`. When a publishing

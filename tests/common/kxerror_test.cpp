@@ -273,6 +273,22 @@ TEST_F(KxComErrorText, SetMessageAndComErrorTakesTheComHResult)
     EXPECT_EQ(Utf8(error.GetDescription()), "Unable to load the the XML file: Invalid at the top level of the document.");
 }
 
+TEST_F(KxComErrorText, CaughtComErrorsAreRaisedWithTheirText)
+{
+    try {
+        try {
+            ComIssueError(hr_(0x80040201));
+        } catch (const ComError& caught) {
+            RaiseComError(1031, caught, KXE_XML_LOADING, u"variable");
+        }
+        FAIL() << "no throw";
+    } catch (CKXError& e) {
+        EXPECT_EQ(e.GetHResult(), hr_(0x80040201));
+        EXPECT_EQ(e.GetLanguage(), 1031u);
+        EXPECT_EQ(Utf8(e.GetDescription()), "An error occurred loading variable: IDispatch error #1");
+    }
+}
+
 // ---- The boundary helper
 
 constexpr CLSID kUnregistered{0x0BAD0BAD, 0x0001, 0x0002, {9, 9, 9, 9, 9, 9, 9, 9}};
