@@ -44,7 +44,8 @@ HRESULT GetClassObject(REFCLSID clsid, DWORD context, REFIID riid, void** ppv, c
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (!(context & CLSCTX_INPROC)) return REGDB_E_CLASSNOTREG;
-    if (BuiltinCreator creator = FindBuiltinClass(clsid)) return MakeCom<BuiltinFactory>(creator)->QueryInterface(riid, ppv);
+    if (BuiltinCreator creator = FindBuiltinClass(clsid))
+        return MakeCom<BuiltinFactory>(creator)->QueryInterface(riid, ppv);
 
     std::string path;
     if (const HRESULT hr = ServerPath(clsid, &path); FAILED(hr)) return hr;

@@ -35,26 +35,26 @@ struct InsertFormat {
     char conversion = 's';
 };
 
-InsertFormat ParseFormat(std::u16string_view spec)
+InsertFormat ParseFormat(std::u16string_view directive)
 {
     InsertFormat f;
     size_t i = 0;
     auto number = [&]() {
-        if (i < spec.size() && spec[i] == u'*') {
+        if (i < directive.size() && directive[i] == u'*') {
             ++i;
             return -2;
         }
         int v = -1;
-        while (i < spec.size() && spec[i] >= u'0' && spec[i] <= u'9') {
-            v = (v < 0 ? 0 : v) * 10 + (spec[i++] - u'0');
+        while (i < directive.size() && directive[i] >= u'0' && directive[i] <= u'9') {
+            v = (v < 0 ? 0 : v) * 10 + (directive[i++] - u'0');
             if (v > kMaxWidth) throw Failure{ERROR_INVALID_PARAMETER};
         }
         return v;
     };
-    while (i < spec.size() && std::u16string_view(u"-+ #0").find(spec[i]) != std::u16string_view::npos)
-        f.flags += static_cast<char>(spec[i++]);
+    while (i < directive.size() && std::u16string_view(u"-+ #0").find(directive[i]) != std::u16string_view::npos)
+        f.flags += static_cast<char>(directive[i++]);
     f.width = number();
-    if (i < spec.size() && spec[i] == u'.') {
+    if (i < directive.size() && directive[i] == u'.') {
         ++i;
         f.precision = number();
         if (f.precision == -1) f.precision = 0;
@@ -63,16 +63,16 @@ InsertFormat ParseFormat(std::u16string_view spec)
     // width), so `l`, `w` and `I32` change nothing; `h` cuts to 16 bits. A
     // 64-bit size (`ll`, `I64`) has no insert to print and is refused.
     int longs = 0;
-    while (i < spec.size()) {
-        if (spec[i] == u'l') { ++longs; ++i; }
-        else if (spec[i] == u'w') ++i;
-        else if (spec[i] == u'h') { f.shortValue = true; ++i; }
-        else if (spec.substr(i, 3) == u"I32") i += 3;
+    while (i < directive.size()) {
+        if (directive[i] == u'l') { ++longs; ++i; }
+        else if (directive[i] == u'w') ++i;
+        else if (directive[i] == u'h') { f.shortValue = true; ++i; }
+        else if (directive.substr(i, 3) == u"I32") i += 3;
         else break;
     }
-    if (longs > 1 || i + 1 != spec.size() || std::u16string_view(u"sSdiuxXoc").find(spec[i]) == std::u16string_view::npos)
+    if (longs > 1 || i + 1 != directive.size() || std::u16string_view(u"sSdiuxXoc").find(directive[i]) == std::u16string_view::npos)
         throw Failure{ERROR_INVALID_PARAMETER};  // floating-point formats are not supported, as in the original
-    f.conversion = static_cast<char>(spec[i]);
+    f.conversion = static_cast<char>(directive[i]);
     return f;
 }
 
@@ -122,16 +122,16 @@ std::u16string FormatNumber(const InsertFormat& f, const FormatInsert& insert)
     }
     // The format is rebuilt from validated parts only, so snprintf sees
     // nothing but flags, numbers and one integer conversion.
-    std::string spec = "%" + f.flags;
-    if (f.width >= 0) spec += std::to_string(f.width);
-    if (f.precision >= 0) spec += "." + std::to_string(f.precision);
+    std::string directive = "%" + f.flags;
+    if (f.width >= 0) directive += std::to_string(f.width);
+    if (f.precision >= 0) directive += "." + std::to_string(f.precision);
     const bool isSigned = f.conversion == 'd' || f.conversion == 'i';
-    if (f.shortValue) spec += 'h';
-    spec += f.conversion;
+    if (f.shortValue) directive += 'h';
+    directive += f.conversion;
     // Room for the width or precision (at most kMaxWidth) and the digits.
     std::string text(std::max(f.width, f.precision) + 32, '\0');
-    const int n = isSigned ? std::snprintf(text.data(), text.size(), spec.c_str(), static_cast<int32_t>(bits))
-                           : std::snprintf(text.data(), text.size(), spec.c_str(), bits);
+    const int n = isSigned ? std::snprintf(text.data(), text.size(), directive.c_str(), static_cast<int32_t>(bits))
+                           : std::snprintf(text.data(), text.size(), directive.c_str(), bits);
     text.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return std::u16string(text.begin(), text.end());
 }
@@ -148,9 +148,9 @@ std::u16string FormatString(const InsertFormat& f, std::u16string text)
 }
 
 // One insert with its format; `number` is the insert's number (1-based).
-std::u16string ExpandInsert(std::u16string_view spec, size_t number, const FormatInsert* inserts, DWORD count)
+std::u16string ExpandInsert(std::u16string_view directive, size_t number, const FormatInsert* inserts, DWORD count)
 {
-    InsertFormat f = ParseFormat(spec.empty() ? u"s" : spec);
+    InsertFormat f = ParseFormat(directive.empty() ? u"s" : directive);
     // As the original: `*` takes the width, then the precision, from the
     // inserts that follow the value.
     size_t next = number + 1;
@@ -218,15 +218,15 @@ std::u16string Expand(std::u16string_view text, DWORD flags, const FormatInsert*
             const size_t start = i - 1;
             size_t number = e - u'0';
             if (i + 1 < text.size() && text[i + 1] >= u'0' && text[i + 1] <= u'9') number = number * 10 + (text[++i] - u'0');
-            std::u16string_view spec;
+            std::u16string_view directive;
             if (i + 1 < text.size() && text[i + 1] == u'!') {
                 const size_t close = text.find(u'!', i + 2);
                 if (close == std::u16string_view::npos) throw Failure{ERROR_INVALID_PARAMETER};
-                spec = text.substr(i + 2, close - i - 2);
+                directive = text.substr(i + 2, close - i - 2);
                 i = close;
             }
             if (flags & FORMAT_MESSAGE_IGNORE_INSERTS) out.append(text.substr(start, i + 1 - start));
-            else out += ExpandInsert(spec, number, inserts, count);
+            else out += ExpandInsert(directive, number, inserts, count);
             continue;
         }
         switch (e) {

@@ -109,65 +109,72 @@ LONG CopyName(std::u16string_view name, char16_t* buffer, DWORD* length)
 
 }  // namespace
 
-// Every entry point turns an allocation failure into its Win32 code.
-#define REG_GUARD_BEGIN try {
-#define REG_GUARD_END                      \
-    }                                      \
-    catch (const std::bad_alloc&)          \
-    {                                      \
-        return ERROR_NOT_ENOUGH_MEMORY;    \
+namespace {
+
+// Every entry point runs its body through here: an allocation failure
+// becomes its Win32 code.
+template <class Body>
+LONG Guarded(Body&& body) noexcept
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
     }
+}
+
+}  // namespace
 
 LONG RegCreateKeyExW(HKEY key, const char16_t* subKey, DWORD, char16_t*, DWORD, REGSAM, const SECURITY_ATTRIBUTES*,
                      PHKEY result, DWORD* disposition)
 {
-    REG_GUARD_BEGIN
-    if (!result || !subKey) return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
-    KeyPath base;
-    if (!Resolve(key, &base)) return ERROR_INVALID_HANDLE;
-    std::vector<std::u16string> parts;
-    if (const DWORD err = regstore::SplitPath(subKey ? subKey : u"", &parts); err != ERROR_SUCCESS)
-        return static_cast<LONG>(err);
+    return Guarded([&]() -> LONG {
+        if (!result || !subKey) return ERROR_INVALID_PARAMETER;
+        *result = nullptr;
+        KeyPath base;
+        if (!Resolve(key, &base)) return ERROR_INVALID_HANDLE;
+        std::vector<std::u16string> parts;
+        if (const DWORD err = regstore::SplitPath(subKey, &parts); err != ERROR_SUCCESS)
+            return static_cast<LONG>(err);
 
-    bool createdLast = false;
-    const DWORD err = regstore::Modify([&](Tree& tree, bool& changed) -> DWORD {
-        Key* k = Locate(tree, base);
-        if (!k) return ERROR_KEY_DELETED;
-        for (const std::u16string& part : parts) {
-            k = &k->AddSubkey(part, &createdLast);
-            changed = changed || createdLast;
-        }
+        bool createdLast = false;
+        const DWORD err = regstore::Modify([&](Tree& tree, bool& changed) -> DWORD {
+            Key* k = Locate(tree, base);
+            if (!k) return ERROR_KEY_DELETED;
+            for (const std::u16string& part : parts) {
+                k = &k->AddSubkey(part, &createdLast);
+                changed = changed || createdLast;
+            }
+            return ERROR_SUCCESS;
+        });
+        if (err != ERROR_SUCCESS) return static_cast<LONG>(err);
+        if (disposition) *disposition = createdLast ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        KeyPath full = base;
+        full.path.insert(full.path.end(), parts.begin(), parts.end());
+        *result = NewHandle(std::move(full));
         return ERROR_SUCCESS;
     });
-    if (err != ERROR_SUCCESS) return static_cast<LONG>(err);
-    if (disposition) *disposition = createdLast ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    KeyPath full = base;
-    full.path.insert(full.path.end(), parts.begin(), parts.end());
-    *result = NewHandle(std::move(full));
-    return ERROR_SUCCESS;
-    REG_GUARD_END
 }
 
 LONG RegOpenKeyExW(HKEY key, const char16_t* subKey, DWORD, REGSAM, PHKEY result)
 {
-    REG_GUARD_BEGIN
-    if (!result) return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
-    KeyPath kp;
-    if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
-    std::vector<std::u16string> parts;
-    if (const DWORD err = regstore::SplitPath(subKey ? subKey : u"", &parts); err != ERROR_SUCCESS)
-        return static_cast<LONG>(err);
-    Tree tree;
-    if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
-    Key* k = Locate(tree, kp);
-    if (!k) return ERROR_KEY_DELETED;
-    if (!regstore::FindPath(*k, parts)) return ERROR_FILE_NOT_FOUND;
-    kp.path.insert(kp.path.end(), parts.begin(), parts.end());
-    *result = NewHandle(std::move(kp));
-    return ERROR_SUCCESS;
-    REG_GUARD_END
+    return Guarded([&]() -> LONG {
+        if (!result) return ERROR_INVALID_PARAMETER;
+        *result = nullptr;
+        KeyPath kp;
+        if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
+        std::vector<std::u16string> parts;
+        if (const DWORD err = regstore::SplitPath(subKey ? subKey : u"", &parts); err != ERROR_SUCCESS)
+            return static_cast<LONG>(err);
+        Tree tree;
+        if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
+        Key* k = Locate(tree, kp);
+        if (!k) return ERROR_KEY_DELETED;
+        if (!regstore::FindPath(*k, parts)) return ERROR_FILE_NOT_FOUND;
+        kp.path.insert(kp.path.end(), parts.begin(), parts.end());
+        *result = NewHandle(std::move(kp));
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegCloseKey(HKEY key)
@@ -180,63 +187,63 @@ LONG RegCloseKey(HKEY key)
 
 LONG RegQueryValueExW(HKEY key, const char16_t* name, DWORD*, DWORD* type, BYTE* data, DWORD* size)
 {
-    REG_GUARD_BEGIN
-    KeyPath kp;
-    if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
-    Tree tree;
-    if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
-    Key* k = Locate(tree, kp);
-    if (!k) return ERROR_KEY_DELETED;
-    const Value* v = k->FindValue(ValueName(name));
-    if (!v) return ERROR_FILE_NOT_FOUND;
-    return CopyData(*v, type, data, size);
-    REG_GUARD_END
+    return Guarded([&]() -> LONG {
+        KeyPath kp;
+        if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
+        Tree tree;
+        if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
+        Key* k = Locate(tree, kp);
+        if (!k) return ERROR_KEY_DELETED;
+        const Value* v = k->FindValue(ValueName(name));
+        if (!v) return ERROR_FILE_NOT_FOUND;
+        return CopyData(*v, type, data, size);
+    });
 }
 
 LONG RegSetValueExW(HKEY key, const char16_t* name, DWORD, DWORD type, const BYTE* data, DWORD size)
 {
-    REG_GUARD_BEGIN
-    KeyPath kp;
-    if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
-    Value v;
-    v.name = ValueName(name);
-    if (v.name.size() > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
-    v.type = type;
-    if (type == REG_DWORD) {
-        if (size != 4 || !data) return ERROR_INVALID_PARAMETER;
-        std::memcpy(&v.number, data, 4);
-    } else if (type == REG_SZ) {
-        if (size % 2 != 0 || (size > 0 && !data)) return ERROR_INVALID_PARAMETER;
-        v.text.resize(size / 2);
-        if (size > 0) std::memcpy(v.text.data(), data, size);
-        // A REG_SZ is a zero-terminated text: it ends at its first zero.
-        v.text.resize(std::u16string_view(v.text.c_str()).size());
-    } else {
-        return ERROR_INVALID_PARAMETER;
-    }
-    return static_cast<LONG>(regstore::Modify([&](Tree& tree, bool& changed) -> DWORD {
-        Key* k = Locate(tree, kp);
-        if (!k) return ERROR_KEY_DELETED;
-        k->SetValue(std::move(v));
-        changed = true;
-        return ERROR_SUCCESS;
-    }));
-    REG_GUARD_END
+    return Guarded([&]() -> LONG {
+        KeyPath kp;
+        if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
+        Value v;
+        v.name = ValueName(name);
+        if (v.name.size() > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
+        v.type = type;
+        if (type == REG_DWORD) {
+            if (size != 4 || !data) return ERROR_INVALID_PARAMETER;
+            std::memcpy(&v.number, data, 4);
+        } else if (type == REG_SZ) {
+            if (size % 2 != 0 || (size > 0 && !data)) return ERROR_INVALID_PARAMETER;
+            v.text.resize(size / 2);
+            if (size > 0) std::memcpy(v.text.data(), data, size);
+            // A REG_SZ is a zero-terminated text: it ends at its first zero.
+            v.text.resize(std::u16string_view(v.text.c_str()).size());
+        } else {
+            return ERROR_INVALID_PARAMETER;
+        }
+        return static_cast<LONG>(regstore::Modify([&](Tree& tree, bool& changed) -> DWORD {
+            Key* k = Locate(tree, kp);
+            if (!k) return ERROR_KEY_DELETED;
+            k->SetValue(std::move(v));
+            changed = true;
+            return ERROR_SUCCESS;
+        }));
+    });
 }
 
 LONG RegDeleteValueW(HKEY key, const char16_t* name)
 {
-    REG_GUARD_BEGIN
-    KeyPath kp;
-    if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
-    return static_cast<LONG>(regstore::Modify([&](Tree& tree, bool& changed) -> DWORD {
-        Key* k = Locate(tree, kp);
-        if (!k) return ERROR_KEY_DELETED;
-        if (!k->RemoveValue(ValueName(name))) return ERROR_FILE_NOT_FOUND;
-        changed = true;
-        return ERROR_SUCCESS;
-    }));
-    REG_GUARD_END
+    return Guarded([&]() -> LONG {
+        KeyPath kp;
+        if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
+        return static_cast<LONG>(regstore::Modify([&](Tree& tree, bool& changed) -> DWORD {
+            Key* k = Locate(tree, kp);
+            if (!k) return ERROR_KEY_DELETED;
+            if (!k->RemoveValue(ValueName(name))) return ERROR_FILE_NOT_FOUND;
+            changed = true;
+            return ERROR_SUCCESS;
+        }));
+    });
 }
 
 namespace {
@@ -268,56 +275,56 @@ LONG DeleteKey(HKEY key, const char16_t* subKey, bool whole)
 
 LONG RegDeleteKeyW(HKEY key, const char16_t* subKey)
 {
-    REG_GUARD_BEGIN
-    if (!subKey) return ERROR_INVALID_PARAMETER;
-    return DeleteKey(key, subKey, false);
-    REG_GUARD_END
+    return Guarded([&]() -> LONG {
+        if (!subKey) return ERROR_INVALID_PARAMETER;
+        return DeleteKey(key, subKey, false);
+    });
 }
 
 LONG RegDeleteTreeW(HKEY key, const char16_t* subKey)
 {
-    REG_GUARD_BEGIN
-    if (subKey && *subKey) return DeleteKey(key, subKey, true);
-    KeyPath kp;
-    if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
-    return static_cast<LONG>(regstore::Modify([&](Tree& tree, bool& changed) -> DWORD {
-        Key* k = Locate(tree, kp);
-        if (!k) return ERROR_KEY_DELETED;
-        changed = !k->values.empty() || !k->subkeys.empty();
-        k->values.clear();
-        k->subkeys.clear();
-        return ERROR_SUCCESS;
-    }));
-    REG_GUARD_END
+    return Guarded([&]() -> LONG {
+        if (subKey && *subKey) return DeleteKey(key, subKey, true);
+        KeyPath kp;
+        if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
+        return static_cast<LONG>(regstore::Modify([&](Tree& tree, bool& changed) -> DWORD {
+            Key* k = Locate(tree, kp);
+            if (!k) return ERROR_KEY_DELETED;
+            changed = !k->values.empty() || !k->subkeys.empty();
+            k->values.clear();
+            k->subkeys.clear();
+            return ERROR_SUCCESS;
+        }));
+    });
 }
 
 LONG RegEnumKeyExW(HKEY key, DWORD index, char16_t* name, DWORD* nameLength, DWORD*, char16_t*, DWORD*, void*)
 {
-    REG_GUARD_BEGIN
-    KeyPath kp;
-    if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
-    Tree tree;
-    if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
-    Key* k = Locate(tree, kp);
-    if (!k) return ERROR_KEY_DELETED;
-    if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
-    return CopyName(k->subkeys[index].name, name, nameLength);
-    REG_GUARD_END
+    return Guarded([&]() -> LONG {
+        KeyPath kp;
+        if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
+        Tree tree;
+        if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
+        Key* k = Locate(tree, kp);
+        if (!k) return ERROR_KEY_DELETED;
+        if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+        return CopyName(k->subkeys[index].name, name, nameLength);
+    });
 }
 
 LONG RegEnumValueW(HKEY key, DWORD index, char16_t* name, DWORD* nameLength, DWORD*, DWORD* type, BYTE* data,
                    DWORD* size)
 {
-    REG_GUARD_BEGIN
-    KeyPath kp;
-    if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
-    Tree tree;
-    if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
-    Key* k = Locate(tree, kp);
-    if (!k) return ERROR_KEY_DELETED;
-    if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
-    const Value& v = k->values[index];
-    if (const LONG err = CopyName(v.name, name, nameLength); err != ERROR_SUCCESS) return err;
-    return CopyData(v, type, data, size);
-    REG_GUARD_END
+    return Guarded([&]() -> LONG {
+        KeyPath kp;
+        if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
+        Tree tree;
+        if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
+        Key* k = Locate(tree, kp);
+        if (!k) return ERROR_KEY_DELETED;
+        if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
+        const Value& v = k->values[index];
+        if (const LONG err = CopyName(v.name, name, nameLength); err != ERROR_SUCCESS) return err;
+        return CopyData(v, type, data, size);
+    });
 }

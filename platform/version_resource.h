@@ -24,7 +24,8 @@ struct BvdVersionRecord {
 static_assert(sizeof(BvdVersionRecord) == 40);
 
 inline constexpr char kBvdVersionSection[] = ".bvd_version";
-inline constexpr char kBvdVersionMagic[16] = {'B', 'V', 'D', '-', 'F', 'I', 'L', 'E', '-', 'V', 'E', 'R', 'S', 'I', 'O', 'N'};
+inline constexpr char kBvdVersionMagic[16] = {'B', 'V', 'D', '-', 'F', 'I', 'L', 'E',
+                                              '-', 'V', 'E', 'R', 'S', 'I', 'O', 'N'};
 
 #define BVD_VERSION_DWORD(hi, lo) ((static_cast<DWORD>(hi) & 0xFFFFu) << 16 | (static_cast<DWORD>(lo) & 0xFFFFu))
 

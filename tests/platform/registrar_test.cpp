@@ -131,7 +131,8 @@ TEST(Registrar, RegistersAndRemovesAClassScript)
     EXPECT_EQ(RegReadString(HKEY_CLASSES_ROOT, clsid + u"\\InprocServer32"), u"/opt/bvd/lib/libwidget.so");
     EXPECT_EQ(RegReadString(HKEY_CLASSES_ROOT, clsid + u"\\InprocServer32", u"ThreadingModel"), u"Both");
     EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT, clsid + u"\\Programmable"));
-    EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT, clsid + u"\\Implemented Categories\\{C0FFEE00-0000-0000-0000-000000000001}"));
+    EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT,
+                             clsid + u"\\Implemented Categories\\{C0FFEE00-0000-0000-0000-000000000001}"));
     EXPECT_EQ(RegReadDword(HKEY_CLASSES_ROOT, u"Test.Widget\\Description", u"CanRead"), 1u);
     EXPECT_EQ(RegReadDword(HKEY_CLASSES_ROOT, u"Test.Widget\\Description", u"CanWrite"), 0u);
     EXPECT_EQ(RegReadDword(HKEY_CLASSES_ROOT, u"Test.Widget\\Description", u"SourceType"), 16u);

@@ -315,7 +315,8 @@ TEST(Registry, FileLocation)
 {
     const char* saved[] = {"BVD_REGISTRY", "XDG_DATA_HOME", "HOME"};
     std::vector<std::optional<std::string>> old;
-    for (const char* v : saved) old.push_back(std::getenv(v) ? std::optional<std::string>(std::getenv(v)) : std::nullopt);
+    for (const char* v : saved)
+        old.push_back(std::getenv(v) ? std::optional<std::string>(std::getenv(v)) : std::nullopt);
 
     ::setenv("BVD_REGISTRY", "/x/explicit", 1);
     ::setenv("XDG_DATA_HOME", "/x/data", 1);

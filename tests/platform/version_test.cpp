@@ -79,7 +79,8 @@ TEST(Version, ReadBackFromTheModuleFile)
     EXPECT_EQ(self.text, "1.0.65535.7");
     // The narrow form reads the same file.
     DWORD handle = 0;
-    EXPECT_EQ(GetFileVersionInfoSizeA(BVD_TEST_SERVER, &handle), GetFileVersionInfoSizeW(Utf8ToUtf16(BVD_TEST_SERVER).c_str(), &handle));
+    EXPECT_EQ(GetFileVersionInfoSizeA(BVD_TEST_SERVER, &handle),
+              GetFileVersionInfoSizeW(Utf8ToUtf16(BVD_TEST_SERVER).c_str(), &handle));
 }
 
 TEST(Version, FilesWithoutAVersion)
