@@ -64,6 +64,8 @@ HRESULT Coerce(const VARIANT& src, VARTYPE vt, VARIANT* dst)
         hr = VariantCopyInd(&plain, &src);
         if (SUCCEEDED(hr)) hr = VariantChangeType(dst, &plain, 0, vt);
     }
+    // An overflow and a lack of memory say what happened; every other
+    // conversion failure is a type mismatch for the caller.
     if (SUCCEEDED(hr) || hr == DISP_E_OVERFLOW || hr == E_OUTOFMEMORY) return hr;
     return DISP_E_TYPEMISMATCH;
 }

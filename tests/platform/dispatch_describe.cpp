@@ -5,7 +5,31 @@
 
 #include "dispatch_object.h"
 
+// An interface whose description does not match its C++ member.
+struct IBroken : IDispatch {
+    using Base = IDispatch;
+    static constexpr IID kIid{0x6A1C2F11, 0x1B2C, 0x4D3E, {0x8F, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD}};
+    virtual HRESULT get_Size(LONG* out) = 0;
+};
+
+const DispInterface& DescribeDispatch(const IBroken*)
+{
+    static const DispInterface d = DispInterfaceBuilder<IBroken>(u"IBroken")
+                                       .PropGet<&IBroken::get_Size>(u"Size", 1, u"", {ParamRetVal(u"p", VT_BSTR)})
+                                       .Build();
+    return d;
+}
+
 namespace {
+
+class Broken : public ComObject<DispatchImpl<IBroken>> {
+public:
+    HRESULT get_Size(LONG* out) override
+    {
+        *out = 1;
+        return S_OK;
+    }
+};
 
 using Builder = DispInterfaceBuilder<ITest>;
 
@@ -76,6 +100,21 @@ TEST(DispatchDescription, FaultsAreNamed)
             EXPECT_EQ(std::string(e.what()).rfind("ITest: ", 0), 0u) << e.what();
         }
     }
+}
+
+TEST(DispatchDescription, ABrokenDescriptionFailsEveryCall)
+{
+    ComPtr<Broken> broken = MakeCom<Broken>();
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    Variant result;
+    EXPECT_EQ(broken->Invoke(1, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result.put(), nullptr, nullptr),
+              E_UNEXPECTED);
+    LPOLESTR names[] = {const_cast<LPOLESTR>(u"Size")};
+    DISPID id = 0;
+    EXPECT_EQ(broken->GetIDsOfNames(IID_NULL, names, 1, 0, &id), E_UNEXPECTED);
+    ComPtr<ITypeInfo> info;
+    EXPECT_EQ(broken->GetTypeInfo(0, 0, info.put()), E_UNEXPECTED);
+    EXPECT_THROW(DescribeDispatch(static_cast<const IBroken*>(nullptr)), std::logic_error);
 }
 
 }  // namespace

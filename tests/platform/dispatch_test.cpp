@@ -78,6 +78,14 @@ TEST_F(Dispatch, PropertyGetAndPutConvertTheValue)
     EXPECT_EQ(number.hr, S_OK);
     EXPECT_EQ(obj->name, u"42");
 
+    // An [in] argument given by reference is read through the reference.
+    BSTR referenced = SysAllocString(u"by ref");
+    Outcome byRef;
+    Invoke(disp(), 1, kPut, {ByRef(VT_BSTR, &referenced)}, byRef);
+    EXPECT_EQ(byRef.hr, S_OK);
+    EXPECT_EQ(obj->name, u"by ref");
+    SysFreeString(referenced);
+
     // A put without the DISPID_PROPERTYPUT marker is accepted.
     Outcome unmarked;
     Invoke(disp(), 1, kPut, {Variant::Text(u"plain")}, unmarked, /*namedPut=*/false);
@@ -244,6 +252,8 @@ TEST_F(Dispatch, ArgumentErrorsStopBeforeTheCall)
          {Variant::Long(1), ByRef(VT_BSTR, &text), Variant::Long(2), Variant::Long(3)}, DISP_E_BADPARAMCOUNT, 0xFFFF},
         {"required a marked missing", 4, kMethod, {Missing(), ByRef(VT_BSTR, &text)}, DISP_E_PARAMNOTOPTIONAL, 1},
         {"a not a number", 4, kMethod, {Variant::Text(u"abc"), ByRef(VT_BSTR, &text)}, DISP_E_TYPEMISMATCH, 1},
+        // A conversion that overflows says so.
+        {"a out of range", 4, kMethod, {Variant::Double(1e20), ByRef(VT_BSTR, &text)}, DISP_E_OVERFLOW, 1},
         {"in/out given by value", 4, kMethod, {Variant::Long(1), Variant::Text(u"x")}, DISP_E_TYPEMISMATCH, 0},
         {"in/out of another type", 6, kMethod,
          {Variant::Double(1), ByRef(VT_I4, &wrongType), ByRef(VT_I4, &halves)}, DISP_E_TYPEMISMATCH, 1},
