@@ -63,8 +63,7 @@ CKXVariant& CKXVariant::operator=(const CKXVariant& other)
     Variant copy;
     const HRESULT hr = VariantCopy(&copy, &other.m_vtVal);
     if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
-    if (other.m_Type == mtCategorical) RaiseErrorWithSystemText(m_langid, hr, KXE_CATEGORICAL_UPDATE);
-    if (FAILED(hr)) throw std::bad_alloc();  // only memory can fail a copy of the other forms
+    if (FAILED(hr)) RaiseErrorWithSystemText(m_langid, hr, KXE_CATEGORICAL_UPDATE);  // only an array copy fails otherwise
     Commit(copy, other.m_Type);
     m_lcid = other.m_lcid;
     m_langid = other.m_langid;
@@ -83,22 +82,16 @@ void CKXVariant::Commit(VARIANT& value, DataTypeConstants type)
 
 void CKXVariant::Assign(const VARIANT& variant)
 {
+    // VT_I2 and VT_R4 are widened (plain conversion, no locale); the type is
+    // decided before anything changes, so an unsupported VARTYPE leaves this
+    // value as it was.
+    const VARTYPE widened = variant.vt == VT_I2 ? VARTYPE(VT_I4) : variant.vt == VT_R4 ? VARTYPE(VT_R8) : variant.vt;
+    const DataTypeConstants type = KXTypeFromVt(widened);
     Variant copy;
-    HRESULT hr;
-    if (variant.vt == VT_I2)
-        hr = VariantChangeType(&copy, &variant, 0, VT_I4);
-    else if (variant.vt == VT_R4)
-        hr = VariantChangeType(&copy, &variant, 0, VT_R8);
-    else
-        hr = S_OK;
-    // The type is decided before anything is copied: an unsupported VARTYPE
-    // leaves this value as it was.
-    const DataTypeConstants type = KXTypeFromVt(variant.vt == VT_I2 ? VARTYPE(VT_I4)
-                                                : variant.vt == VT_R4 ? VARTYPE(VT_R8)
-                                                                      : variant.vt);
-    if (SUCCEEDED(hr) && variant.vt != VT_I2 && variant.vt != VT_R4) hr = VariantCopy(&copy, &variant);
+    const HRESULT hr = widened != variant.vt ? VariantChangeType(&copy, &variant, 0, widened)
+                                             : VariantCopy(&copy, &variant);
     if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
-    if (FAILED(hr)) RaiseErrorWithSystemText(m_langid, hr, KXE_CATEGORICAL_UPDATE);  // an array copy failed
+    if (FAILED(hr)) RaiseErrorWithSystemText(m_langid, hr, KXE_CATEGORICAL_UPDATE);  // only an array copy fails otherwise
     Commit(copy, type);
 }
 
