@@ -68,6 +68,21 @@ TEST(KxVariant, AssignWidensAndRefusesOtherTypes)
     EXPECT_FALSE(Long(0).IsMissingValue());
 }
 
+TEST(KxVariant, AnArrayThatCannotBeCopied)
+{
+    // An element of no valid VARTYPE fails the array copy.
+    Variant broken;
+    broken.vt = VT_ARRAY | VT_VARIANT;
+    broken.parray = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+    static_cast<VARIANT*>(broken.parray->pvData)->vt = 0x7FFF;
+    CKXVariant value = Long(3);
+    const Raised r = Catch([&] { value.Assign(broken); });
+    EXPECT_EQ(r.hr, DISP_E_BADVARTYPE);
+    EXPECT_EQ(r.message, "An error occurred updating the categorical safe array variable: Bad variable type.\r\n");
+    EXPECT_EQ(Show(value), "Long:3");
+    static_cast<VARIANT*>(broken.parray->pvData)->vt = VT_EMPTY;
+}
+
 TEST(KxVariant, TypesOfVarTypes)
 {
     const CKXVariant any(mtNone, kLcid, 0);
