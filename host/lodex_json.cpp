@@ -19,7 +19,7 @@
 namespace lodex {
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 json TextJson(const Text& t) { return t ? json(Utf16ToUtf8(*t)) : json(nullptr); }
 

@@ -1,0 +1,386 @@
+// The Lodex component: registration and creation, the document's rules
+// (order, document-wide category numbers, maximum answers, lookups and index
+// errors), the fault hook and the JSON form on disk.
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "platform/guid.h"
+#include "platform/registry.h"
+#include "tests/host/lodex_support.h"
+
+namespace {
+
+struct ClassCase {
+    const CLSID* clsid;
+    std::u16string progId;
+};
+const ClassCase kClasses[] = {{&CLSID_LodexDocument, u"Lodex.Document"},
+                              {&CLSID_LodexVariable, u"Lodex.Variable"},
+                              {&CLSID_LodexElement, u"Lodex.Element"},
+                              {&CLSID_LodexDataSource, u"Lodex.DataSource"}};
+
+TEST_F(LodexTest, RegistersEveryClassFreeThreadedAndCreatesByProgId)
+{
+    for (const auto& c : kClasses) {
+        SCOPED_TRACE(Utf16ToUtf8(c.progId));
+        const std::u16string key = u"CLSID\\" + Utf8ToUtf16(GuidToString(*c.clsid));
+        EXPECT_EQ(Utf8ToUtf16(BVD_LODEX_MODULE), RegReadString(HKEY_CLASSES_ROOT, key + u"\\InprocServer32"));
+        EXPECT_EQ(u"Both", RegReadString(HKEY_CLASSES_ROOT, key + u"\\InprocServer32", u"ThreadingModel"));
+        for (const std::u16string& name : {c.progId, c.progId + u".1"}) {
+            CLSID found{};
+            ASSERT_EQ(S_OK, CLSIDFromProgID(name.c_str(), &found));
+            EXPECT_EQ(*c.clsid, found);
+        }
+        LPOLESTR progId = nullptr;
+        ASSERT_EQ(S_OK, ProgIDFromCLSID(*c.clsid, &progId));
+        EXPECT_EQ(c.progId + u".1", std::u16string(progId));
+        CoTaskMemFree(progId);
+        ComPtr<IUnknown> object, inner;
+        EXPECT_EQ(S_OK, CoCreateInstance(*c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put_void()));
+        EXPECT_EQ(CLASS_E_NOAGGREGATION,
+                  CoCreateInstance(*c.clsid, object.get(), CLSCTX_INPROC_SERVER, IID_IUnknown, inner.put_void()));
+    }
+    // A document answers its own interface and the host-side ones only.
+    auto doc = Document();
+    EXPECT_TRUE(QueryAs<ILodexDocumentJson>(doc.get()));
+    EXPECT_FALSE(QueryAs<ILodexVariable>(doc.get()));
+
+    ASSERT_EQ(S_OK, UnregisterServerModule(BVD_LODEX_MODULE));
+    CLSID found{};
+    EXPECT_EQ(CO_E_CLASSSTRING, CLSIDFromProgID(u"Lodex.Document", &found));
+    EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, u"CLSID\\" + Utf8ToUtf16(GuidToString(CLSID_LodexDocument))));
+    EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT, u"CLSID"));
+}
+
+TEST_F(LodexTest, AddedObjectsKeepTheirOrderAndPositionsInsert)
+{
+    auto doc = Document();
+    ASSERT_EQ(S_OK, doc->AddVariable(Var(u"b").get(), -1));
+    ASSERT_EQ(S_OK, doc->AddVariable(Var(u"d").get(), -1));
+    ASSERT_EQ(S_OK, doc->AddVariable(Var(u"a").get(), 0));
+    ASSERT_EQ(S_OK, doc->AddVariable(Var(u"c").get(), 2));
+    ASSERT_EQ(S_OK, doc->AddVariable(Var(u"e").get(), 4));  // the count: the end
+    EXPECT_EQ((std::vector<std::string>{"a", "b", "c", "d", "e"}), Names(doc.get()));
+
+    auto v = Var(u"q", 3);
+    ASSERT_EQ(S_OK, v->AddElement(Element(u"two").get(), -1));
+    ASSERT_EQ(S_OK, v->AddElement(Element(u"one").get(), 0));
+    ComPtr<ILodexElement> e;
+    ASSERT_EQ(S_OK, v->get_Category(-1, Variant::Long(0), e.put()));
+    BStr name;
+    ASSERT_EQ(S_OK, e->get_Name(name.put()));
+    EXPECT_EQ("one", name.ToUtf8());
+
+    auto ds1 = Make<ILodexDataSource>(CLSID_LodexDataSource);
+    auto ds2 = Make<ILodexDataSource>(CLSID_LodexDataSource);
+    ds1->put_Name(BStr(u"first").get());
+    ds2->put_Name(BStr(u"second").get());
+    ASSERT_EQ(S_OK, doc->AddDataSource(ds2.get(), -1));
+    ASSERT_EQ(S_OK, doc->AddDataSource(ds1.get(), 0));
+    ComPtr<ILodexDataSource> got;
+    ASSERT_EQ(S_OK, doc->get_DataSource(Variant::Long(1), got.put()));
+    EXPECT_EQ(ds2.get(), got.get());
+}
+
+TEST_F(LodexTest, NamesAndLabelsReadBackAsSet)
+{
+    auto v = Make<ILodexVariable>(CLSID_LodexVariable);
+    BStr text;
+    ASSERT_EQ(S_OK, v->get_Label(text.put()));
+    EXPECT_NE(nullptr, text.get());  // never set: the empty text
+    EXPECT_EQ(0u, text.length());
+    for (std::u16string_view s : {u"", u"Q1 label", u"Zufriedenheit \u00e4\u00f6\u00fc \U0001F600", u"  x  "}) {
+        ASSERT_EQ(S_OK, v->put_Name(BStr(s).get()));
+        ASSERT_EQ(S_OK, v->put_Label(BStr(s).get()));
+        ASSERT_EQ(S_OK, v->get_Name(text.put()));
+        EXPECT_EQ(s, text.view());
+        ASSERT_EQ(S_OK, v->get_Label(text.put()));
+        EXPECT_EQ(s, text.view());
+    }
+    auto doc = Document();
+    ASSERT_EQ(S_OK, doc->put_Context(BStr(u"ANALYSIS").get()));
+    ASSERT_EQ(S_OK, doc->get_Context(text.put()));
+    EXPECT_EQ(u"ANALYSIS", text.view());
+}
+
+TEST_F(LodexTest, CategoryValuesAreNumberedDocumentWideAsTheyEnter)
+{
+    auto doc = Document();
+    auto early = Var(u"early", 3);
+    ASSERT_EQ(S_OK, early->AddElement(Element(u"a").get(), -1));
+    ASSERT_EQ(S_OK, early->AddElement(Element(u"b").get(), -1));
+    EXPECT_EQ((std::vector<LONG>{0, 0}), Values(early.get()));  // not in a document yet
+
+    auto inDoc = Var(u"inDoc", 3);
+    ASSERT_EQ(S_OK, doc->AddVariable(inDoc.get(), -1));
+    ASSERT_EQ(S_OK, inDoc->AddElement(Element(u"x").get(), -1));  // numbered at once
+    EXPECT_EQ((std::vector<LONG>{1}), Values(inDoc.get()));
+
+    ASSERT_EQ(S_OK, doc->AddVariable(early.get(), 0));  // numbers its elements now, in order
+    EXPECT_EQ((std::vector<LONG>{2, 3}), Values(early.get()));
+
+    ASSERT_EQ(S_OK, inDoc->AddElement(Element(u"w").get(), 0));  // the next number, whatever the position
+    ASSERT_EQ(S_OK, early->AddElement(Element(u"c").get(), -1));
+    EXPECT_EQ((std::vector<LONG>{4, 1}), Values(inDoc.get()));
+    EXPECT_EQ((std::vector<LONG>{2, 3, 5}), Values(early.get()));
+
+    // A second document counts on its own.
+    auto other = Document();
+    auto v = Var(u"v", 3);
+    ASSERT_EQ(S_OK, v->AddElement(Element(u"a").get(), -1));
+    ASSERT_EQ(S_OK, other->AddVariable(v.get(), -1));
+    EXPECT_EQ((std::vector<LONG>{1}), Values(v.get()));
+}
+
+TEST_F(LodexTest, MaximumAnswersFollowTheUpperBoundUnlessSet)
+{
+    auto cat = Var(u"multi", 3);
+    Variant max;
+    ASSERT_EQ(S_OK, cat->get_MaxResponses(max.put()));
+    EXPECT_EQ(VT_EMPTY, max.vt);  // no bound yet
+    ASSERT_EQ(S_OK, cat->put_UpperBound(Variant::Long(7)));
+    ASSERT_EQ(S_OK, cat->get_MaxResponses(max.put()));
+    EXPECT_EQ("VT_I4:7", VariantToString(max));
+    ASSERT_EQ(S_OK, cat->put_MaxResponses(Variant::Long(1)));
+    ASSERT_EQ(S_OK, cat->put_UpperBound(Variant::Long(9)));
+    ASSERT_EQ(S_OK, cat->get_MaxResponses(max.put()));
+    EXPECT_EQ("VT_I4:1", VariantToString(max));
+    ASSERT_EQ(S_OK, cat->put_MaxResponses(Variant::Text(u"3")));  // a text the writer reads as a number
+    ASSERT_EQ(S_OK, cat->get_MaxResponses(max.put()));
+    EXPECT_EQ(VT_BSTR, max.vt);
+    ASSERT_EQ(S_OK, cat->put_MaxResponses(Variant()));  // cleared: the bound again
+    ASSERT_EQ(S_OK, cat->get_MaxResponses(max.put()));
+    EXPECT_EQ("VT_I4:9", VariantToString(max));
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, cat->put_MaxResponses(Variant::Double(2.5)));
+
+    auto quantity = Var(u"q", 1);
+    ASSERT_EQ(S_OK, quantity->put_UpperBound(Variant::Long(99)));
+    ASSERT_EQ(S_OK, quantity->get_MaxResponses(max.put()));
+    EXPECT_EQ(VT_EMPTY, max.vt);
+
+    // Bounds keep their type; other types are refused.
+    ASSERT_EQ(S_OK, quantity->put_LowerBound(Variant::Double(0.5)));
+    Variant lower;
+    ASSERT_EQ(S_OK, quantity->get_LowerBound(lower.put()));
+    EXPECT_EQ(VT_R8, lower.vt);
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, quantity->put_LowerBound(Variant::Text(u"1")));
+}
+
+TEST_F(LodexTest, LookupsByNameIgnoreCaseAndBadIndicesAreRefused)
+{
+    auto doc = Document();
+    auto age = Var(u"Age", 3);
+    ASSERT_EQ(S_OK, doc->AddVariable(Var(u"dscserial").get(), -1));
+    ASSERT_EQ(S_OK, doc->AddVariable(age.get(), -1));
+    ASSERT_EQ(S_OK, age->AddElement(Element(u"Age_Young_1").get(), -1));
+    ComPtr<ILodexVariable> v;
+    ASSERT_EQ(S_OK, doc->get_Variable(Variant::Text(u"aGE"), v.put()));
+    EXPECT_EQ(age.get(), v.get());
+    Variant i2;
+    i2.vt = VT_I2;
+    i2.iVal = 1;
+    ASSERT_EQ(S_OK, doc->get_Variable(i2, v.put()));
+    EXPECT_EQ(age.get(), v.get());
+    ComPtr<ILodexElement> e;
+    EXPECT_EQ(S_OK, age->get_Category(-1, Variant::Text(u"age_young_1"), e.put()));
+
+    struct Case {
+        const char* what;
+        Variant index;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {"negative", Variant::Long(-1), DISP_E_BADINDEX},
+        {"the count", Variant::Long(2), DISP_E_BADINDEX},
+        {"unknown name", Variant::Text(u"weight"), DISP_E_BADINDEX},
+        {"double", Variant::Double(1.0), E_INVALIDARG},
+        {"empty", Variant(), E_INVALIDARG},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.expected, doc->get_Variable(c.index, v.put()));
+        EXPECT_EQ(nullptr, v.get());
+        EXPECT_EQ(c.expected, age->get_Category(-1, c.index, e.put()));  // one category
+        ComPtr<ILodexDataSource> ds;
+        EXPECT_EQ(c.expected, doc->get_DataSource(c.index, ds.put()));  // none
+    }
+    EXPECT_EQ(E_INVALIDARG, age->get_Category(-2, Variant::Long(0), e.put()));
+    LONG n = 0;
+    EXPECT_EQ(E_INVALIDARG, age->get_CategoryCount(-2, &n));
+    EXPECT_EQ(E_POINTER, doc->get_VariableCount(nullptr));
+
+    // Adds: a position beyond the end, null, a second add of one object.
+    EXPECT_EQ(DISP_E_BADINDEX, doc->AddVariable(Var(u"x").get(), 3));
+    EXPECT_EQ(DISP_E_BADINDEX, doc->AddVariable(Var(u"x").get(), -2));
+    EXPECT_EQ(E_POINTER, doc->AddVariable(nullptr, -1));
+    EXPECT_EQ(E_INVALIDARG, doc->AddVariable(age.get(), -1));
+    EXPECT_EQ(E_INVALIDARG, Document()->AddVariable(age.get(), -1));
+    auto element = Element(u"e");
+    ASSERT_EQ(S_OK, age->AddElement(element.get(), -1));
+    EXPECT_EQ(E_INVALIDARG, Var(u"other", 3)->AddElement(element.get(), -1));
+    EXPECT_EQ(DISP_E_BADINDEX, age->AddElement(Element(u"f").get(), 5));
+    ASSERT_EQ(S_OK, doc->get_VariableCount(&n));
+    EXPECT_EQ(2, n);
+}
+
+TEST_F(LodexTest, ArmedFaultFailsTheChosenCallOnce)
+{
+    auto v = Var(u"v");
+    auto faults = QueryAs<ILodexFaults>(v.get());
+    ASSERT_TRUE(faults);
+    EXPECT_EQ(E_INVALIDARG, faults->FailOperation(u"ILodexVariable.put_Label", 1, S_OK));
+    EXPECT_EQ(E_INVALIDARG, faults->FailOperation(u"ILodexVariable.put_Label", 0, E_FAIL));
+    ASSERT_EQ(S_OK, faults->FailOperation(u"ILodexVariable.put_Label", 2, E_OUTOFMEMORY));
+    EXPECT_EQ(S_OK, v->put_Label(BStr(u"one").get()));
+    EXPECT_EQ(E_OUTOFMEMORY, v->put_Label(BStr(u"two").get()));
+    EXPECT_EQ(S_OK, v->put_Label(BStr(u"three").get()));
+    BStr label;
+    ASSERT_EQ(S_OK, v->get_Label(label.put()));
+    EXPECT_EQ(u"three", label.view());
+
+    // Creation through the class factory, and a fault armed on another object.
+    ASSERT_EQ(S_OK, faults->FailOperation(u"Create.Element", 1, E_FAIL));
+    ComPtr<ILodexElement> e;
+    EXPECT_EQ(E_FAIL, CoCreateInstance(CLSID_LodexElement, nullptr, CLSCTX_INPROC_SERVER, uuidof<ILodexElement>(),
+                                       e.put_void()));
+    ASSERT_EQ(S_OK, faults->FailOperation(u"ILodexDocument.AddVariable", 1, E_FAIL));
+    ASSERT_EQ(S_OK, faults->ClearFaults());
+    EXPECT_EQ(S_OK, Document()->AddVariable(Var(u"w").get(), -1));
+}
+
+// A document with every detail the JSON form must keep.
+ComPtr<ILodexDocument> RichDocument()
+{
+    auto doc = LodexHelpers::Document();
+    doc->AddLanguage(BStr(u"ENG").get());
+    doc->AddLanguage(BStr(u"eng").get());  // kept once
+    doc->put_Context(BStr(u"ANALYSIS").get());
+    auto ds = LodexHelpers::Make<ILodexDataSource>(CLSID_LodexDataSource);
+    ds->put_Location(BStr(u"/data/s\u00fcrvey.xml").get());
+    ds->put_CdscName(BStr(u"Bvdreader").get());
+    doc->AddDataSource(ds.get(), -1);  // name and project never set
+
+    auto unnamed = LodexHelpers::Make<ILodexVariable>(CLSID_LodexVariable);
+    unnamed->put_DataType(6);
+    unnamed->put_LowerBound(Variant::Double(0.5));
+    unnamed->put_UpperBound(Variant::Double(10.0));
+    doc->AddVariable(unnamed.get(), -1);
+
+    auto multi = LodexHelpers::Var(u"media", 3);
+    multi->put_Label(BStr(u"").get());  // set, though empty
+    multi->put_LowerBound(Variant::Long(1));
+    multi->put_UpperBound(Variant::Long(4));
+    doc->AddVariable(multi.get(), -1);
+    multi->AddElement(LodexHelpers::Element(u"media_Radio_1", u"Radio").get(), -1);
+    auto odd = LodexHelpers::Element(u"media_Odd_2");
+    odd->put_Type(2);
+    odd->put_Flag(8);
+    multi->AddElement(odd.get(), -1);
+
+    auto single = LodexHelpers::Var(u"region", 3);
+    single->put_UpperBound(Variant::Long(1));
+    single->put_MaxResponses(Variant::Long(1));
+    doc->AddVariable(single.get(), 0);
+    single->AddElement(LodexHelpers::Element(u"North").get(), -1);
+
+    auto text = LodexHelpers::Var(u"comment", 2);
+    text->put_MaxResponses(Variant::Text(u"2"));
+    doc->AddVariable(text.get(), -1);
+    return doc;
+}
+
+}  // namespace
+
+TEST_F(LodexTest, JsonKeepsNullsDoublesAndRoundTrips)
+{
+    const auto doc = RichDocument();
+    TempDir files;
+    const std::string path = files.Dir() + "/doc.json";
+    ASSERT_EQ(S_OK, doc->Save(BStr::FromUtf8(path).get()));
+    std::ifstream in(path);
+    const auto j = nlohmann::json::parse(in);
+
+    EXPECT_EQ(nlohmann::json::array({"ENG"}), j["languages"]);
+    EXPECT_EQ("ANALYSIS", j["context"]);
+    const auto& ds = j["datasources"][0];
+    EXPECT_EQ("/data/s\xc3\xbcrvey.xml", ds["location"]);
+    EXPECT_TRUE(ds["name"].is_null());
+    EXPECT_TRUE(ds["project"].is_null());
+
+    const auto& vars = j["variables"];
+    ASSERT_EQ(4u, vars.size());
+    EXPECT_EQ("region", vars[0]["name"]);
+    EXPECT_EQ(1, vars[0]["maxResponses"]);
+    EXPECT_TRUE(vars[0]["lowerBound"].is_null());
+    const auto& unnamed = vars[1];
+    EXPECT_TRUE(unnamed["name"].is_null());
+    EXPECT_TRUE(unnamed["label"].is_null());
+    EXPECT_TRUE(unnamed["upperBound"].is_number_float());
+    EXPECT_EQ("10.0", unnamed["upperBound"].dump());
+    EXPECT_EQ("0.5", unnamed["lowerBound"].dump());
+    EXPECT_TRUE(unnamed["maxResponses"].is_null());
+    const auto& multi = vars[2];
+    EXPECT_EQ("", multi["label"]);
+    EXPECT_TRUE(multi["upperBound"].is_number_integer());
+    EXPECT_EQ(4, multi["maxResponses"]);  // the upper bound
+    EXPECT_EQ(3, multi["dataType"]);
+    ASSERT_EQ(2u, multi["categories"].size());
+    EXPECT_EQ((nlohmann::json{{"name", "media_Radio_1"}, {"label", "Radio"}, {"value", 1}}),
+              multi["categories"][0]);
+    EXPECT_TRUE(multi["categories"][1]["label"].is_null());
+    EXPECT_EQ(2, multi["categories"][1]["value"]);
+    EXPECT_EQ(3, vars[0]["categories"][0]["value"]);  // entered the document third
+    EXPECT_EQ("2", vars[3]["maxResponses"]);
+
+    // Load restores the same document, and numbering goes on after it.
+    auto loaded = Document();
+    ASSERT_EQ(S_OK, loaded->AddVariable(Var(u"replaced").get(), -1));
+    ASSERT_EQ(S_OK, loaded->Load(BStr::FromUtf8(path).get()));
+    EXPECT_EQ(Json(doc.get()), Json(loaded.get()));
+    ComPtr<ILodexVariable> media;
+    ASSERT_EQ(S_OK, loaded->get_Variable(Variant::Text(u"MEDIA"), media.put()));
+    ASSERT_EQ(S_OK, media->AddElement(Element(u"new").get(), -1));
+    EXPECT_EQ((std::vector<LONG>{1, 2, 4}), Values(media.get()));
+    // The maximum answers that followed the bound still follow it.
+    ASSERT_EQ(S_OK, media->put_UpperBound(Variant::Long(6)));
+    Variant max;
+    ASSERT_EQ(S_OK, media->get_MaxResponses(max.put()));
+    EXPECT_EQ("VT_I4:6", VariantToString(max));
+    Variant upper;
+    ComPtr<ILodexVariable> unnamedVar;
+    ASSERT_EQ(S_OK, loaded->get_Variable(Variant::Long(1), unnamedVar.put()));
+    ASSERT_EQ(S_OK, unnamedVar->get_UpperBound(upper.put()));
+    EXPECT_EQ(VT_R8, upper.vt);
+    EXPECT_EQ(10.0, upper.dblVal);
+}
+
+TEST_F(LodexTest, FailedLoadLeavesTheDocumentAlone)
+{
+    TempDir files;
+    auto doc = Document();
+    ASSERT_EQ(S_OK, doc->AddVariable(Var(u"kept").get(), -1));
+    struct Case {
+        const char* what;
+        std::string text;  // empty: no file
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {"missing file", "", HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
+        {"not JSON", "{\"variables\": [", E_INVALIDARG},
+        {"not an object", "[1, 2]", E_INVALIDARG},
+        {"variables not a list", "{\"variables\": 3}", E_INVALIDARG},
+        {"value out of range", "{\"variables\":[{\"categories\":[{\"value\":4294967296}]}]}", E_INVALIDARG},
+        {"bound of text", "{\"variables\":[{\"lowerBound\":\"1\"}]}", E_INVALIDARG},
+        {"name a number", "{\"variables\":[{\"name\":5}]}", E_INVALIDARG},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = files.Dir() + "/in.json";
+        std::filesystem::remove(path);
+        if (!c.text.empty()) std::ofstream(path) << c.text;
+        EXPECT_EQ(c.expected, doc->Load(BStr::FromUtf8(path).get()));
+        EXPECT_EQ((std::vector<std::string>{"kept"}), Names(doc.get()));
+    }
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+              doc->Save(BStr::FromUtf8(files.Dir() + "/no/such/folder.json").get()));
+}
