@@ -59,8 +59,10 @@ void Fill(IMetadataProvider* provider, ILodexDocument* document, const std::stri
         throw Failure(survey + " does not exist " + Named(hr));
     if (std::filesystem::is_directory(survey, ec))
         throw Failure(survey + " is a folder, not a definition file " + Named(hr));
-    throw Failure("cannot read the metadata of " + survey +
-                  ": it is not a readable Brevid definition file " + Named(hr));
+    if (hr == E_FAIL)
+        throw Failure("cannot read the metadata of " + survey +
+                      ": it is not a readable Brevid definition file " + Named(hr));
+    throw Failure("cannot fill a Lodex document from " + survey + " " + Named(hr));
 }
 
 std::string Json(ILodexDocument* document)

@@ -1,7 +1,9 @@
 // The Lodex component: registration and creation, the document's rules
 // (order, document-wide category numbers, maximum answers, lookups and index
 // errors), the fault hook and the JSON form on disk.
+#include <algorithm>
 #include <fstream>
+#include <thread>
 #include <nlohmann/json.hpp>
 
 #include "platform/guid.h"
@@ -383,4 +385,36 @@ TEST_F(LodexTest, FailedLoadLeavesTheDocumentAlone)
     }
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
               doc->Save(BStr::FromUtf8(files.Dir() + "/no/such/folder.json").get()));
+}
+
+TEST_F(LodexTest, ConcurrentAddsNumberEveryCategoryOnce)
+{
+    // The classes are free-threaded: elements added from several threads to
+    // variables of one document take distinct numbers 1..N.
+    auto doc = Document();
+    constexpr int kThreads = 4, kPerThread = 50;
+    std::vector<ComPtr<ILodexVariable>> vars;
+    for (int t = 0; t < kThreads; ++t) {
+        vars.push_back(Var(u"v" + Utf8ToUtf16(std::to_string(t)), 3));
+        ASSERT_EQ(S_OK, doc->AddVariable(vars.back().get(), -1));
+    }
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kPerThread; ++i) {
+                ComPtr<ILodexElement> e;
+                if (FAILED(CoCreateInstance(CLSID_LodexElement, nullptr, CLSCTX_INPROC_SERVER,
+                                            uuidof<ILodexElement>(), e.put_void())))
+                    return;
+                // Also across variables: each thread adds to its own and its neighbour's.
+                vars[(t + i) % kThreads]->AddElement(e.get(), -1);
+            }
+        });
+    for (auto& th : threads) th.join();
+    std::vector<LONG> all;
+    for (const auto& v : vars)
+        for (LONG value : Values(v.get())) all.push_back(value);
+    std::sort(all.begin(), all.end());
+    ASSERT_EQ(size_t(kThreads * kPerThread), all.size());
+    for (size_t i = 0; i < all.size(); ++i) ASSERT_EQ(LONG(i + 1), all[i]);
 }
