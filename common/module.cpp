@@ -24,19 +24,24 @@ Module::Module(const ModuleDefinition& definition)
       handle_(ThisModule()),
       factories_(new std::atomic<IUnknown*>[definition.objects.size()]),
       strings_{{kModuleNameString, definition.language, definition.name}},
-      resources_{definition.messages.empty() ? nullptr : definition.messages.data(), definition.messages.size(),
-                 definition.name ? strings_ : nullptr, definition.name ? 1u : 0u}
+      resources_{nullptr, 0, definition.name ? strings_ : nullptr, definition.name ? 1u : 0u}
 {
     for (size_t i = 0; i < definition_.objects.size(); ++i) factories_[i].store(nullptr);
     InitializeCriticalSection(&lock_);
-    RegisterModuleResources(handle_, &resources_);
+    if (definition_.strings)
+        definition_.strings(std::span<const StringTableEntry>(resources_.strings, resources_.stringCount));
+    else
+        RegisterModuleResources(handle_, &resources_);
 }
 
 Module::~Module()
 {
     for (size_t i = 0; i < definition_.objects.size(); ++i)
         if (IUnknown* factory = factories_[i].exchange(nullptr)) factory->Release();
-    UnregisterModuleResources(handle_);
+    if (definition_.strings)
+        definition_.strings({});
+    else
+        UnregisterModuleResources(handle_);
     DeleteCriticalSection(&lock_);
 }
 

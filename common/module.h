@@ -13,9 +13,9 @@
 //
 // The module object is made when the library loads (process attach) and
 // destroyed when it unloads (process detach): it registers the module's
-// string table (entry 100 = the plug-in's name) and message table with the
-// platform, and at the end releases its class factories and withdraws the
-// tables.
+// string table (entry 100 = the plug-in's name) with the platform, itself or
+// through the definition's StringTableSink, and at the end releases its class
+// factories and withdraws the table.
 #include <atomic>
 #include <memory>
 #include <span>
@@ -64,12 +64,18 @@ constexpr ObjectEntry ObjectEntryFor(const CLSID& clsid, const char16_t* script,
 // The string table entry that holds the plug-in's name.
 inline constexpr UINT kModuleNameString = 100;
 
+// Hands the module's string table to whoever registers the module's
+// resources (KxSetModuleStrings in the case-data plug-ins, which register
+// their message table with it); an empty span withdraws it.
+using StringTableSink = void (*)(std::span<const StringTableEntry> strings);
+
 struct ModuleDefinition {
     std::span<const ObjectEntry> objects;
     const TypeLibDescription* typeLib = nullptr;  // null: no type library
     const char16_t* name = nullptr;               // string table entry 100
     LANGID language = 0x0409;                     // of the string table
-    std::span<const MessageTableEntry> messages = {};  // the module's message table, if any
+    // Null: the module registers its resources (the string table) itself.
+    StringTableSink strings = nullptr;
 };
 
 class Module {

@@ -16,7 +16,10 @@ struct Ibvdmeta : IDispatch {
 };
 inline constexpr const IID& IID_Ibvdmeta = Ibvdmeta::kIid;
 
-// DataTypeConstants, as far as bvdmeta sets them.
+namespace bvdmeta {
+
+// DataTypeConstants, the numbers of the host's data types (bvdmeta has none
+// of the object model, so it keeps its own copy of the enum).
 enum DataTypeConstants : LONG {
     mtNone = 0,
     mtLong = 1,
@@ -28,3 +31,5 @@ enum DataTypeConstants : LONG {
     mtBoolean = 7,
     mtLevel = 8,
 };
+
+}  // namespace bvdmeta

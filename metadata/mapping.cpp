@@ -46,11 +46,8 @@ bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
-Variant LongValue(LONG n) { return Variant::Long(n); }
-
 // The working state of one MapVariable call.
 struct Mapping {
-    ILodexDocument* document;
     ComPtr<ILodexVariable> variable;
     const TypeRow* type = &kUnknownType;
     bool character = false;
@@ -158,11 +155,11 @@ void SetBounds(Mapping& m)
         upper = Variant::Double(m.upperDecimal);
     } else if (m.boundsSeen && m.type->single) {
         const bool single = m.type->categorical;  // the row "single"
-        lower = LongValue(single ? 1 : m.lower);
-        upper = LongValue(single ? 1 : m.upper);
+        lower = Variant::Long(single ? 1 : m.lower);
+        upper = Variant::Long(single ? 1 : m.upper);
     } else {
-        lower = LongValue(1);
-        upper = LongValue(m.upper == 0 ? 1 : m.upper);
+        lower = Variant::Long(1);
+        upper = Variant::Long(m.upper == 0 ? 1 : m.upper);
     }
     Check(m.variable->put_LowerBound(lower));
     Check(m.variable->put_UpperBound(upper));
@@ -172,7 +169,7 @@ void SetBounds(Mapping& m)
 
 HRESULT MapVariable(ILodexDocument* document, IXMLDOMElement* element)
 {
-    Mapping m{document};
+    Mapping m;
     if (FAILED(CoCreateInstance(CLSID_LodexVariable, nullptr, CLSCTX_INPROC_SERVER, uuidof<ILodexVariable>(),
                                 m.variable.put_void())) ||
         !m.variable)
@@ -260,10 +257,10 @@ double ParseDecimal(std::u16string_view text)
     double value = 0.0;
     const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value, std::chars_format::general);
     if (end == ascii.data()) return 0.0;
-    if (ec == std::errc::result_out_of_range) value = HUGE_VAL;  // overflow; an underflow reads as 0 below
-    if (ec == std::errc::result_out_of_range && ascii.find_first_of("eE") != std::string::npos) {
-        const auto at = ascii.find_first_of("eE");
-        if (at + 1 < ascii.size() && ascii[at + 1] == '-') value = 0.0;
+    if (ec == std::errc::result_out_of_range) {
+        // As strtod: an overflow reads as HUGE_VAL, an underflow as 0.
+        const size_t e = ascii.find_first_of("eE");
+        value = e != std::string::npos && e + 1 < ascii.size() && ascii[e + 1] == '-' ? 0.0 : HUGE_VAL;
     }
     return negative ? -value : value;
 }

@@ -118,6 +118,28 @@ TEST_F(ModuleTest, NameInStringTable100WhileLoaded)
     EXPECT_EQ(0, LoadStringW(bvd::ThisModule(), bvd::kModuleNameString, buffer, 32));
 }
 
+std::vector<std::vector<StringTableEntry>> gSunk;
+void Sink(std::span<const StringTableEntry> strings) { gSunk.emplace_back(strings.begin(), strings.end()); }
+
+// A plug-in whose resources another part registers hands its string table there.
+TEST_F(ModuleTest, StringTableThroughASink)
+{
+    gSunk.clear();
+    {
+        bvd::Module sunk({kObjects, nullptr, u"sunk", 0x0809, &Sink});
+        ASSERT_EQ(1u, gSunk.size());
+        ASSERT_EQ(1u, gSunk[0].size());
+        EXPECT_EQ(100u, gSunk[0][0].id);
+        EXPECT_EQ(0x0809, gSunk[0][0].language);
+        EXPECT_EQ(std::u16string(u"sunk"), gSunk[0][0].text);
+    }
+    ASSERT_EQ(2u, gSunk.size());
+    EXPECT_TRUE(gSunk[1].empty());  // withdrawn at the end
+    // The module's own registration was left alone.
+    char16_t buffer[32] = {};
+    EXPECT_EQ(7, LoadStringW(bvd::ThisModule(), bvd::kModuleNameString, buffer, 32));
+}
+
 TEST_F(ModuleTest, ClassObjects)
 {
     void* out = &out;

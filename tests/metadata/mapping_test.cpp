@@ -1,5 +1,7 @@
 // Variable mapping: what each kind of definition variable becomes in the
 // Lodex document, MakeValidName, and the failures inside one variable.
+#include <cmath>
+
 #include "metadata/mapping.h"
 #include "tests/metadata/lodex_fixture.h"
 
@@ -193,6 +195,8 @@ TEST(ParseNumberTest, CLibraryReading)
     EXPECT_DOUBLE_EQ(0.0, bvdmeta::ParseDecimal(u"x1"));
     EXPECT_DOUBLE_EQ(10.0, bvdmeta::ParseDecimal(u"10"));
     EXPECT_DOUBLE_EQ(0.0, bvdmeta::ParseDecimal(u"+-1"));
+    EXPECT_EQ(HUGE_VAL, bvdmeta::ParseDecimal(u"1e999"));
+    EXPECT_DOUBLE_EQ(0.0, bvdmeta::ParseDecimal(u"1e-999"));
 }
 
 // The order of the document calls for one variable and its categories: the

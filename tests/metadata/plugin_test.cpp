@@ -258,4 +258,29 @@ TEST_F(PluginTest, UnloadsOnceObjectsAndLocksAreGone)
     EXPECT_EQ(E_POINTER, get(CLSID_bvdmeta, IID_IClassFactory, nullptr));
 }
 
+// Once nothing of it is alive the platform unloads it, and a later creation
+// loads it afresh.
+TEST_F(PluginTest, UnloadedAndLoadedAgain)
+{
+    {
+        ComPtr<IMetadataProvider> provider;
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_bvdmeta, nullptr, CLSCTX_INPROC_SERVER, IID_IMetadataProvider,
+                                         provider.put_void()));
+        CoFreeUnusedLibraries();
+        EXPECT_EQ(S_FALSE, CanUnloadNow());  // still loaded: the provider lives
+    }
+    CoFreeUnusedLibraries();
+    void* module = ::dlopen(BVD_META_PLUGIN, RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_EQ(nullptr, module);
+    if (module) ::dlclose(module);
+
+    ComPtr<IMetadataProvider> again;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_bvdmeta, nullptr, CLSCTX_INPROC_SERVER, IID_IMetadataProvider,
+                                     again.put_void()));
+    const BStr path = BStr::FromUtf8(WriteFile("survey.xml", Definition("<variable type=\"logical\"><name>L</name>"
+                                                                       "</variable>")));
+    IUnknown* doc = document_.get();
+    EXPECT_EQ(S_OK, again->FillDocument(path.get(), &doc));
+}
+
 }  // namespace
