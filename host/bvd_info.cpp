@@ -1,5 +1,6 @@
 // bvd info: find the metadata component as a host does, fill a Lodex
 // document from the survey's definition file, and print the document.
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -78,17 +79,23 @@ std::string Json(ILodexDocument* document)
 // Writes the whole text, or removes what was written.
 void WriteFile(const std::string& file, const std::string& text)
 {
+    HRESULT hr = E_FAIL;
     {
+        errno = 0;
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         if (out) {
             out << text;
             out.close();
             if (out) return;
+        } else if (errno == ENOENT || errno == ENOTDIR) {
+            hr = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        } else if (errno == EACCES || errno == EPERM || errno == EISDIR) {
+            hr = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
         }
     }
     std::error_code ec;
-    std::filesystem::remove(file, ec);
-    throw Failure("cannot write " + file + " " + Named(E_FAIL));
+    if (hr == E_FAIL) std::filesystem::remove(file, ec);  // the half-written file
+    throw Failure("cannot write " + file + " " + Named(hr));
 }
 
 // COM for the length of the command.

@@ -134,6 +134,11 @@ TEST_F(BvdTest, OutputFileIsNotOverwrittenWithoutForce)
     ASSERT_EQ(0, Run("info --json --force -o " + Quote(out) + " " + Quote(kSurvey)).status) << last_.err;
     EXPECT_EQ(written, Slurp(out));
 
+    // A folder that does not exist.
+    r = Run("info -o " + Quote(File("no/such.txt")) + " " + Quote(kSurvey));
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("bvd: cannot write " + File("no/such.txt") + " (HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND))\n", r.err);
+
     // A failing command leaves no output behind.
     const std::string none = File("none.txt");
     r = Run("info -o " + Quote(none) + " " + Quote(File("missing.xml")));

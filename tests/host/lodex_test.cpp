@@ -1,6 +1,8 @@
 // The Lodex component: registration and creation, the document's rules
 // (order, document-wide category numbers, maximum answers, lookups and index
 // errors), the fault hook and the JSON form on disk.
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <fstream>
 #include <thread>
@@ -52,6 +54,31 @@ TEST_F(LodexTest, RegistersEveryClassFreeThreadedAndCreatesByProgId)
     EXPECT_EQ(CO_E_CLASSSTRING, CLSIDFromProgID(u"Lodex.Document", &found));
     EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, u"CLSID\\" + Utf8ToUtf16(GuidToString(CLSID_LodexDocument))));
     EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT, u"CLSID"));
+}
+
+TEST_F(LodexTest, ModuleCanUnloadOnlyWhenNoObjectOrLockIsLeft)
+{
+    auto doc = Document();  // loads the module
+    void* module = ::dlopen(BVD_LODEX_MODULE, RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(nullptr, module);
+    const auto canUnload = reinterpret_cast<DllCanUnloadNowFn>(::dlsym(module, "DllCanUnloadNow"));
+    ASSERT_NE(nullptr, canUnload);
+    EXPECT_EQ(S_FALSE, canUnload());
+    auto v = Var(u"kept");
+    ASSERT_EQ(S_OK, doc->AddVariable(v.get(), -1));
+    doc.Reset();
+    EXPECT_EQ(S_FALSE, canUnload());  // the variable is still held
+    v.Reset();
+    EXPECT_EQ(S_OK, canUnload());
+
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, CoGetClassObject(CLSID_LodexVariable, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                     factory.put_void()));
+    ASSERT_EQ(S_OK, factory->LockServer(TRUE));
+    EXPECT_EQ(S_FALSE, canUnload());
+    ASSERT_EQ(S_OK, factory->LockServer(FALSE));
+    EXPECT_EQ(S_OK, canUnload());
+    ::dlclose(module);
 }
 
 TEST_F(LodexTest, AddedObjectsKeepTheirOrderAndPositionsInsert)
