@@ -1,0 +1,41 @@
+#pragma once
+// The `bvd` program: a thin command line over the server modules. Each
+// command is a function that returns normally on success and throws
+// bvd::Failure with one sentence on failure; main prints "bvd: " and that
+// sentence and exits with status 1.
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/hresult.h"
+
+namespace bvd {
+
+struct Failure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// "... (E_FAIL)": a sentence part naming the HRESULT.
+std::string Named(HRESULT hr);
+
+// The folder of the server modules, found relative to the program itself.
+std::filesystem::path ModuleFolder();
+// The server modules present in that folder, by name: the plug-ins and the
+// Lodex component.
+std::vector<std::filesystem::path> ServerModules();
+
+struct RegisterOptions {
+    bool unregister = false;
+};
+void Register(const RegisterOptions& options);
+
+struct InfoOptions {
+    std::string survey;
+    bool json = false;
+    std::string output;  // empty: standard output
+    bool force = false;
+};
+void Info(const InfoOptions& options);
+
+}  // namespace bvd
