@@ -1,6 +1,6 @@
 // convert_table: reads texts, one per line, and shows each converted to a
 // long, a double, a date and a boolean by the platform's conversions, each
-// written back as text. Lines starting with '#' are comments.
+// written back as text. Lines starting with "# " are comments.
 //
 //   convert_table [FILE] [LCID]      (FILE defaults to standard input, LCID to 1033)
 #include <cstdio>
@@ -48,7 +48,7 @@ int main(int argc, char** argv)
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
+        if (line.empty() || line.rfind("# ", 0) == 0) continue;
         std::printf("%-18s %-22s %-22s %-24s %s\n", line.c_str(), Convert(line, VT_I4, lcid).c_str(),
                     Convert(line, VT_R8, lcid).c_str(), Convert(line, VT_DATE, lcid).c_str(),
                     Convert(line, VT_BOOL, lcid).c_str());
