@@ -1,10 +1,11 @@
 #pragma once
 // A column's code table: pairs (value code, category number) in the order in
 // which they were added, as the reader's NameMapping answers from them. The
-// first pair of a code decides its number; lookups use a sorted index so that
-// a record of a wide multiple field costs a logarithm per chosen position,
-// not a scan of every code.
+// first pair of a code decides its number; lookups go through a hash index so
+// that a record of a wide multiple field costs a constant per chosen position,
+// not a scan of every code, whatever the order in which codes were added.
 #include <cstddef>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/types.h"
@@ -33,7 +34,7 @@ public:
 
 private:
     std::vector<CodePair> pairs_;   // insertion order
-    std::vector<CodePair> sorted_;  // by code, one pair per code (the first added)
+    std::unordered_map<LONG, LONG> first_;  // code -> number of its first pair
 };
 
 }  // namespace bvdformats

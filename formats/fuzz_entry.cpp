@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -63,7 +64,10 @@ long FuzzRecordCutter(const uint8_t* data, size_t size)
 
 long FuzzDefinitionLoader(const uint8_t* data, size_t size)
 {
-    std::string pattern = "/tmp/bvdformats-fuzz-XXXXXX";
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    if (error) return -1;
+    std::string pattern = (folder / "bvdformats-fuzz-XXXXXX").string();
     const int fd = mkstemp(pattern.data());
     if (fd < 0) return -1;
     const RemoveFile removal{pattern};

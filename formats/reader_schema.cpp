@@ -204,6 +204,28 @@ DefinitionError::DefinitionError(Cause cause, HRESULT hr, std::u16string recordN
     if (variableOrdinal_ != 0) what_ += " in variable " + std::to_string(variableOrdinal_);
 }
 
+DataTypeConstants ReaderDataType(ReaderKind kind) noexcept
+{
+    switch (kind) {
+    case ReaderKind::Single:
+    case ReaderKind::Multiple: return mtCategorical;
+    case ReaderKind::IntegerQuantity:
+    case ReaderKind::Serial: return mtLong;
+    case ReaderKind::Character: return mtText;
+    case ReaderKind::Logical: return mtBoolean;
+    case ReaderKind::DecimalQuantity: return mtDouble;
+    }
+    return mtNone;
+}
+
+ReaderVariable ReaderSerialVariable()
+{
+    ReaderVariable serial;
+    serial.kind = ReaderKind::Serial;
+    serial.rawName = serial.columnName = std::u16string(kReaderSerialName);
+    return serial;
+}
+
 ReaderSchema BuildReaderSchema(IXMLDOMElement* record)
 {
     ReaderSchema schema;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/constants.h"
 #include "formats/code_table.h"
 #include "platform/dom.h"
 #include "platform/types.h"
@@ -42,6 +43,15 @@ struct ReaderVariable {
     LONG nameValue = 0;         // the survey-wide name-value count when the column was built
     CodeTable codes;            // (code, category number) in document order
 };
+
+// The column's data type: single and multiple mtCategorical, integer
+// quantities and the serial column mtLong, character mtText, logical
+// mtBoolean, decimal quantities mtDouble.
+DataTypeConstants ReaderDataType(ReaderKind kind) noexcept;
+
+// The serial column "dscserial" that the reader puts in front of the
+// variables: kind Serial, no field, no codes.
+ReaderVariable ReaderSerialVariable();
 
 struct ReaderSchema {
     std::u16string recordName;  // local name of the record element (the reader's message insert)

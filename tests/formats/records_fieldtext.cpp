@@ -100,14 +100,12 @@ TEST(ReaderFieldText, SerialIsTheRecordNumber)
 
 TEST(ReaderFieldText, WideMultipleFieldWithManyCodes)
 {
-    // 12000 categories, every other one chosen: positions map through the
-    // sorted index.
+    // 12000 categories, every other one chosen, codes
+    // added in descending order.
     CodeTable codes;
     std::string field;
-    for (LONG k = 1; k <= 12000; ++k) {
-        codes.Add(k, 100 + k);
-        field += (k % 2 == 0) ? '1' : '0';
-    }
+    for (LONG k = 12000; k >= 1; --k) codes.Add(k, 100 + k);
+    for (LONG k = 1; k <= 12000; ++k) field += (k % 2 == 0) ? '1' : '0';
     std::u16string text;
     ReaderFieldText(ReaderKind::Multiple, field, false, &codes, 1, text);
     std::string expected = "{";

@@ -241,3 +241,22 @@ TEST(ReaderSchema, MissingAttributesFailTheBuild)
     // An unknown type word alone passes over without a failure.
     EXPECT_TRUE(Schema(Var("other", "V", Pos("start=\"1\""), "<value/>")).variables.empty());
 }
+
+TEST(ReaderSchema, DataTypesAndTheSerialColumn)
+{
+    using bvdformats::ReaderDataType;
+    EXPECT_EQ(ReaderDataType(ReaderKind::Single), mtCategorical);
+    EXPECT_EQ(ReaderDataType(ReaderKind::Multiple), mtCategorical);
+    EXPECT_EQ(ReaderDataType(ReaderKind::IntegerQuantity), mtLong);
+    EXPECT_EQ(ReaderDataType(ReaderKind::Character), mtText);
+    EXPECT_EQ(ReaderDataType(ReaderKind::Logical), mtBoolean);
+    EXPECT_EQ(ReaderDataType(ReaderKind::DecimalQuantity), mtDouble);
+    EXPECT_EQ(ReaderDataType(ReaderKind::Serial), mtLong);
+    const ReaderVariable serial = bvdformats::ReaderSerialVariable();
+    EXPECT_EQ(serial.kind, ReaderKind::Serial);
+    EXPECT_EQ(U8(serial.columnName), "dscserial");
+    EXPECT_EQ(serial.offset, 0);
+    EXPECT_EQ(serial.width, 0);
+    EXPECT_EQ(serial.nameValue, 0);
+    EXPECT_TRUE(serial.codes.empty());
+}
