@@ -64,3 +64,17 @@ TEST(ReaderNames, CollisionsAfterRewriting)
     for (const Case& c : cases)
         EXPECT_EQ(FindReaderNameCollision(formatstest::Schema(c.variables).variables), c.collision) << c.variables;
 }
+
+TEST(ReaderNames, LatinOneDefinitionKeepsItsLetters)
+{
+    // An ISO-8859-1 file as the writer declares it: "Réponse n°1".
+    const std::string xml = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<bvd><survey><record>"
+                            "<variable type=\"single\"><name>R\xE9ponse n\xB0" "1</name><position start=\"1\"/></variable>"
+                            "</record></survey></bvd>";
+    const bvdformats::SurveyRecord found = formatstest::FindRecord(xml);
+    ASSERT_TRUE(found.record);
+    const bvdformats::ReaderSchema s = bvdformats::BuildReaderSchema(found.record.get());
+    ASSERT_EQ(s.variables.size(), 1u);
+    EXPECT_EQ(s.variables[0].rawName, u"R\u00E9ponse n\u00B01");
+    EXPECT_EQ(s.variables[0].columnName, u"R\u00E9ponse_n_1");
+}
