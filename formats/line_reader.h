@@ -9,7 +9,14 @@
 //
 // No line length is fixed: the buffer grows with the line actually read, up to
 // `maxLineBytes` (a bound so that a file without line feeds cannot take all
-// memory). The buffer is reused from line to line.
+// memory). The buffer is reused from line to line:
+//
+//   buffer_: [ consumed lines | pending line ........ | free ]
+//            0                begin_   begin_+scanned_  end_   size()
+//
+// Bytes before begin_ are given out already; those from begin_ to
+// begin_+scanned_ are known to hold no line feed; a refill moves the pending
+// bytes to the front and reads the next chunk behind them.
 #include <cstddef>
 #include <string_view>
 #include <vector>

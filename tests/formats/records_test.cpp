@@ -142,3 +142,17 @@ TEST(LineReader, BoundCountsTheLineWithoutItsEnd)
     MemoryByteSource source(endless);
     EXPECT_EQ(Lines(source, 100 * 1024), (L{"<too long>"}));
 }
+
+TEST(LineReader, ReadErrorEndsTheDataAndIsReported)
+{
+    // A folder opens as a stream on this platform, and its first read fails.
+    formatstest::TempDir dir;
+    const std::string file = dir.Write("x", "");
+    const std::string folder = file.substr(0, file.size() - 2);
+    const auto source = FileByteSource::Open(folder);
+    if (!source) GTEST_SKIP() << "folders do not open as streams here";
+    LineReader reader(*source);
+    std::string_view line;
+    EXPECT_EQ(reader.Next(line), LineReader::Status::End);
+    EXPECT_TRUE(reader.failed());
+}
