@@ -233,6 +233,7 @@ ReaderSchema BuildReaderSchema(IXMLDOMElement* record)
     size_t ordinal = 0;  // of the variable being read, for the error
     size_t variablesSeen = 0;
     try {
+        if (!record) throw DomCallFailed{E_POINTER};
         schema.recordName = dom::LocalName(record);
         dom::ChildElements children(record);
         while (ComPtr<IXMLDOMElement> child = children.Next()) {

@@ -62,3 +62,13 @@ TEST(ReaderSchema, DomFailureCarriesItsHresult)
         EXPECT_EQ(e.variableOrdinal(), 0u);
     }
 }
+
+TEST(ReaderSchema, NullRecordIsAPointerFailure)
+{
+    try {
+        bvdformats::BuildReaderSchema(nullptr);
+        ADD_FAILURE() << "no failure";
+    } catch (const DefinitionError& e) {
+        EXPECT_EQ(e.hr(), E_POINTER);
+    }
+}
