@@ -215,14 +215,22 @@ TEST_F(SourceTest, ConnectionPropertiesReachNewCommandsOnly)
     // keeps the old one; the source's context is what Initialize read.
     CComObjectPtr<CSource, ISource> source;
     ASSERT_EQ(source.Create(), S_OK);
+    CComObjectPtr<CValue, IValue> document;  // any object stands for the Lodex document
+    ASSERT_EQ(document.Create(), S_OK);
+    Variant documentValue;
+    documentValue.vt = VT_UNKNOWN;
+    documentValue.punkVal = document.Interface();
+    documentValue.punkVal->AddRef();
     auto connection = dstest::MakeProperties({{u"Location", Name(u"x.xml")},
                                               {u"QX Input Locale", Variant::Long(1031)},
                                               {u"QX Output Locale", Variant::Long(1036)},
+                                              {u"QX Lodex Document", documentValue},
                                               {u"QX Category Values", Variant::Long(1)}});
     ASSERT_EQ(source.Interface()->Initialize(connection.get()), S_OK);
     EXPECT_EQ(source->m_Ctx.lcid, 1031u);
     EXPECT_EQ(source->m_Ctx.langid, 1036u);
     EXPECT_EQ(source->m_Ctx.categoryValues, 1);
+    EXPECT_EQ(source->m_Ctx.document.get(), static_cast<IUnknown*>(document.Interface()));
     ComPtr<ICommand> command;
     ASSERT_EQ(source.Interface()->CreateCommand(command.put()), S_OK);
     auto change = dstest::MakeProperties({{u"qx input locale", Variant::Long(2057)}, {u"Other", Variant::Long(5)}});
@@ -234,6 +242,8 @@ TEST_F(SourceTest, ConnectionPropertiesReachNewCommandsOnly)
     EXPECT_EQ(source->m_Ctx.lcid, 2057u);
     auto* made = static_cast<CCommand*>(command.get());
     EXPECT_EQ(made->m_Ctx.lcid, 1031u);
+    EXPECT_EQ(made->m_Ctx.categoryValues, 1);
+    EXPECT_EQ(made->m_Ctx.document.get(), static_cast<IUnknown*>(document.Interface()));
 }
 
 class CreatedRule : public SourceTest {};
@@ -306,6 +316,55 @@ TEST_F(CreatedRule, ErrorSupportForOwnInterfaceOnly)
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_ITable), S_OK);
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IColumn), S_FALSE);
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+}
+
+}  // namespace
+
+namespace {
+
+// A plug-in's source: its open hook raises for one location, and its command
+// factory can be made to fail.
+class HookSource : public CSource {
+public:
+    static inline HRESULT commandFailure = S_OK;
+
+protected:
+    void Open(const BStr& location) override
+    {
+        if (location.view() == u"missing.xml") RaiseError(m_Ctx.langid, E_ACCESSDENIED, KXE_XML_UNABLE_TO_LOAD);
+    }
+    HRESULT MakeCommand(const CCtx& ctx, CCtxObjectPtr<CCommand, ICommand>& command) override
+    {
+        if (FAILED(commandFailure)) return commandFailure;
+        return CSource::MakeCommand(ctx, command);
+    }
+};
+
+TEST_F(SourceTest, OpenHookErrorsAndCommandCreationFailure)
+{
+    CComObjectPtr<HookSource, ISource> source;
+    ASSERT_EQ(source.Create(), S_OK);
+    auto missing = dstest::MakeProperties({{u"Location", Name(u"missing.xml")}});
+    EXPECT_EQ(source.Interface()->Initialize(missing.get()), E_ACCESSDENIED);
+    ExpectError("Unable to load the the XML file", "Bvdtest.Source.1", dstest::kReaderLike.classes.source,
+                IID_ISource, E_ACCESSDENIED);
+
+    auto good = dstest::MakeProperties({{u"Location", Name(u"good.xml")}});
+    ASSERT_EQ(source.Interface()->Initialize(good.get()), S_OK);
+    HookSource::commandFailure = E_OUTOFMEMORY;
+    ComPtr<ICommand> command;
+    EXPECT_EQ(source.Interface()->CreateCommand(command.put()), E_OUTOFMEMORY);
+    HookSource::commandFailure = S_OK;
+    const dstest::ReportedError e = dstest::TakeError();
+    EXPECT_EQ(e.description.rfind("Failed to create 'Command': ", 0), 0u) << e.description;
+    EXPECT_GT(e.description.size(), std::string("Failed to create 'Command': ").size()) << "with the system text";
+    EXPECT_EQ(e.hr, E_OUTOFMEMORY);
+    EXPECT_FALSE(command);
+    ComPtr<ICommands> commands;
+    ASSERT_EQ(source.Interface()->get_Commands(commands.put()), S_OK);
+    LONG count = -1;
+    commands->get_Count(&count);
+    EXPECT_EQ(count, 0);
 }
 
 }  // namespace
