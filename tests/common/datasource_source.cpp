@@ -368,3 +368,50 @@ TEST_F(SourceTest, OpenHookErrorsAndCommandCreationFailure)
 }
 
 }  // namespace
+
+namespace {
+
+// Every class of the model can be made by its class factory's creators, plain
+// and aggregated, and counts in the lock count while it lives.
+template <class T>
+void ExpectCreatable(const char* name)
+{
+    const LONG before = bvd::ModuleLockCount();
+    IUnknown* plain = nullptr;
+    ASSERT_EQ(bvd::CreateInstance<T>(nullptr, IID_IDispatch, reinterpret_cast<void**>(&plain)), S_OK) << name;
+    EXPECT_GT(bvd::ModuleLockCount(), before) << name;  // with the children it made
+    auto support = QueryAs<ISupportErrorInfo>(plain);
+    EXPECT_TRUE(support) << name;
+    support.Reset();
+    plain->Release();
+    EXPECT_EQ(bvd::ModuleLockCount(), before) << name;
+
+    ComPtr<IProperties> outer;  // any object as the outer one
+    ASSERT_EQ(bvd::CreateInstance<CProperties>(nullptr, IID_IProperties, outer.put_void()), S_OK);
+    IUnknown* inner = nullptr;
+    ASSERT_EQ(bvd::CreateAggregated<T>(outer.get(), IID_IUnknown, reinterpret_cast<void**>(&inner)), S_OK) << name;
+    IDispatch* dispatch = nullptr;
+    EXPECT_EQ(inner->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)), S_OK) << name;
+    if (dispatch) dispatch->Release();  // counted on the outer object
+    inner->Release();
+}
+
+TEST_F(SourceTest, EveryClassIsCreatablePlainAndAggregated)
+{
+    ExpectCreatable<CSource>("Source");
+    ExpectCreatable<CTable>("Table");
+    ExpectCreatable<CTables>("Tables");
+    ExpectCreatable<CColumn>("Column");
+    ExpectCreatable<CColumns>("Columns");
+    ExpectCreatable<CCommand>("Command");
+    ExpectCreatable<CCommands>("Commands");
+    ExpectCreatable<CDataBinding>("DataBinding");
+    ExpectCreatable<CDataBindings>("DataBindings");
+    ExpectCreatable<CValue>("Value");
+    ExpectCreatable<CProperty>("Property");
+    ExpectCreatable<CProperties>("Properties");
+    ExpectCreatable<CValueAttributes>("ValueAttributes");
+    ExpectCreatable<CValueAttribute>("ValueAttribute");
+}
+
+}  // namespace
