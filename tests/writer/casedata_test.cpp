@@ -12,6 +12,7 @@
 #include "contracts/datasource.h"
 #include "platform/bstr.h"
 #include "platform/com_create.h"
+#include "platform/comobject.h"
 #include "platform/comptr.h"
 #include "platform/errorinfo.h"
 #include "platform/registry.h"
@@ -261,6 +262,64 @@ TEST_F(CaseDataTest, ErrorsAreReportedUnderTheSourceClass)
         const Reported e = TakeError();
         EXPECT_TRUE(e.description.starts_with("DSC not initialized")) << e.description;
         EXPECT_EQ(Utf16ToUtf8(p->prefix) + ".Source.1", e.source);
+    }
+}
+
+// The host's connection properties, reduced to what Initialize reads: a
+// "Location" text; every other name is absent.
+template <class I>
+class NoDispatch : public I {
+public:
+    HRESULT GetTypeInfoCount(UINT* count) override { *count = 0; return S_OK; }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        return E_NOTIMPL;
+    }
+};
+
+class LocationProperty : public ComObject<NoDispatch<IProperty>> {
+public:
+    HRESULT get_Name(BSTR* pVal) override { *pVal = SysAllocString(u"Location"); return S_OK; }
+    HRESULT get_Type(LONG* pVal) override { *pVal = cdString; return S_OK; }
+    HRESULT get_Value(VARIANT* pVal) override
+    {
+        pVal->vt = VT_BSTR;
+        pVal->bstrVal = SysAllocString(u"/nonexistent/survey.xml");
+        return S_OK;
+    }
+    HRESULT put_Value(VARIANT) override { return E_NOTIMPL; }
+    HRESULT get_Attributes(LONG* pVal) override { *pVal = 1; return S_OK; }
+};
+
+class ConnectionProperties : public ComObject<NoDispatch<IProperties>> {
+public:
+    HRESULT get_Item(VARIANT index, IProperty** pVal) override
+    {
+        *pVal = nullptr;
+        if (index.vt != VT_BSTR || std::u16string_view(index.bstrVal) != u"Location") return E_INVALIDARG;
+        *pVal = MakeCom<LocationProperty>().Detach();
+        return S_OK;
+    }
+    HRESULT get_Count(LONG* pVal) override { *pVal = 1; return S_OK; }
+    HRESULT get__NewEnum(IUnknown** pVal) override { *pVal = nullptr; return E_NOTIMPL; }
+};
+
+// Opening the survey is not there yet: Initialize says so rather than
+// succeeding. The reader counts as initialized from before its open on and
+// stays so; the writer stays uninitialized.
+TEST_F(CaseDataTest, OpeningASurveyIsNotThereYet)
+{
+    for (const Plugin* p : {&kReader, &kWriter}) {
+        auto source = MakeSource(*p);
+        ASSERT_TRUE(source);
+        auto properties = MakeCom<ConnectionProperties>();
+        EXPECT_EQ(E_NOTIMPL, source->Initialize(properties.get()));
+        EXPECT_EQ(Utf16ToUtf8(p->prefix) + ".Source.1", TakeError().source);
+        ComPtr<ITables> tables;
+        EXPECT_EQ(p == &kReader ? S_OK : E_FAIL, source->get_Tables(tables.put())) << Utf16ToUtf8(p->prefix);
+        SetErrorInfo(0, nullptr);
     }
 }
 
