@@ -55,6 +55,28 @@ TEST(DataSourceInterfaces, DispatchIdsFollowSlotOrder)
     EXPECT_EQ(column.members.back().id, 5);
 }
 
+// ICommands, IProperties and IValueAttributes give the host no way to add
+// or remove items; ITables, IColumns and IDataBindings have Append and Delete.
+TEST(DataSourceInterfaces, WhichCollectionsOfferAppendAndDelete)
+{
+    const struct {
+        const DispInterface& (*describe)();
+        bool changeable;
+    } cases[] = {
+        {&Describe<ICommands>, false},  {&Describe<IProperties>, false}, {&Describe<IValueAttributes>, false},
+        {&Describe<ITables>, true},     {&Describe<IColumns>, true},     {&Describe<IDataBindings>, true},
+    };
+    for (const auto& c : cases) {
+        const DispInterface& d = c.describe();
+        for (const char16_t* member : {u"Append", u"Delete"}) {
+            DISPID id = 12345;
+            LPOLESTR names[] = {const_cast<LPOLESTR>(member)};
+            EXPECT_EQ(DispatchGetIDsOfNames(d, names, 1, &id), c.changeable ? S_OK : DISP_E_UNKNOWNNAME)
+                << Utf16ToUtf8(d.name) << "." << Utf16ToUtf8(member);
+        }
+    }
+}
+
 class Collections : public ::testing::Test {
 protected:
     void SetUp() override

@@ -117,6 +117,9 @@ const std::vector<MatrixCase>& Matrix()
         {"42", [] { return Long(42); }, mtObject, kMismatch},
         {"'x'", [] { return Text(u"x"); }, mtObject, kMismatch},
         {"42", [] { return Long(42); }, mtLevel, kUnknown},
+        {"'x'", [] { return Text(u"x"); }, mtLevel, kUnknown},
+        {"{1}", [] { return Set({1}); }, mtLevel, kMismatch},  // a set fails as a mismatch first
+        {"date 1", [] { return Date(1); }, mtObject, kMismatch},
     };
     return cases;
 }
