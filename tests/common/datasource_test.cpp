@@ -181,6 +181,29 @@ TEST_F(Collections, DeleteByNameAndByPositionCloseUp)
     EXPECT_EQ(columns->DeleteItem(r8), E_INVALIDARG);
 }
 
+// Names are fixed at Append: a column renamed afterwards is still found by
+// its old name. Deleting it by position takes that name away with it, so no
+// entry is left pointing at the released column.
+TEST_F(Collections, DeleteByPositionAfterARename)
+{
+    ComPtr<IColumn> second;
+    ASSERT_EQ(columns.Interface()->get_Item(Index(1), second.put()), S_OK);
+    BStr renamed{u"renamed"};
+    ASSERT_EQ(second->put_Name(renamed.get()), S_OK);
+    EXPECT_EQ(NameAt(Name(u"second")), "renamed") << "found by the name it was appended with";
+    HRESULT hr = S_OK;
+    EXPECT_EQ(NameAt(Name(u"renamed"), &hr), "");
+    EXPECT_EQ(hr, DISP_E_BADINDEX);
+
+    second = nullptr;  // the collection holds the last reference
+    ASSERT_EQ(columns->DeleteItem(Index(1)), S_OK);
+    EXPECT_EQ(Count(), 2);
+    EXPECT_EQ(NameAt(Name(u"Second"), &hr), "");
+    EXPECT_EQ(hr, DISP_E_BADINDEX);
+    EXPECT_EQ(AddColumn(u"second"), S_OK) << "the old name is free again";
+    EXPECT_EQ(NameAt(Index(2)), "second");
+}
+
 TEST_F(Collections, EnumeratorIsASnapshot)
 {
     ComPtr<IUnknown> unknown;
