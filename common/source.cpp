@@ -148,7 +148,10 @@ HRESULT CSource::CreateCommand(ICommand** pVal)
             command->m_pSource = this;
         }
         if (const HRESULT hr = m_Commands->AppendItem(command.Interface()); FAILED(hr)) return hr;
-        if (const HRESULT hr = OnCommandCreated(*command); FAILED(hr)) return hr;
+        if (const HRESULT hr = OnCommandCreated(*command); FAILED(hr)) {
+            m_Commands->RemoveItem(command.Interface());  // a command that failed is not one of ours
+            return hr;
+        }
         *pVal = command.Interface();
         (*pVal)->AddRef();
         return S_OK;

@@ -1,6 +1,12 @@
 // Tables: construction of their two collections and the created rule.
 #include "common/table.h"
 
+CTable::~CTable()
+{
+    // Links to this table answer null from here on.
+    m_ParentLinks.ClearAll();
+}
+
 HRESULT CTable::FinalConstruct()
 {
     return KxBoundary(bvd::ThisPlugin().classes.table, IID_ITable, [&]() -> HRESULT {
@@ -47,15 +53,41 @@ HRESULT CTable::put_Type(LONG newVal)
     return S_OK;
 }
 
-HRESULT CTable::get_Parent(ITable** pVal) { return bvd::CopyInterface(m_pParent, pVal); }
+HRESULT CTable::get_Parent(ITable** pVal)
+{
+    if (!pVal) return E_POINTER;
+    *pVal = m_Parent.Get();
+    return S_OK;
+}
 
 HRESULT CTable::putref_Parent(ITable* newVal)
 {
     if (newVal) {
         if (const HRESULT hr = CheckNotCreated(); FAILED(hr)) return hr;
     }
-    m_pParent = newVal;  // null clears it, even on a created table
+    try {
+        m_Parent.Set(newVal, LinksOf(newVal));  // null clears it, even on a created table
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
     return S_OK;
+}
+
+// A table answers its own class identifier with itself: how a table or
+// column of this module tells this module's tables from other components'.
+void* CTable::QueryExtra(REFIID riid)
+{
+    return riid == bvd::ThisPlugin().classes.table ? static_cast<ITable*>(this) : nullptr;
+}
+
+bvd::ParentLinks* CTable::LinksOf(ITable* table) noexcept
+{
+    if (!table) return nullptr;
+    void* p = nullptr;
+    if (FAILED(table->QueryInterface(bvd::ThisPlugin().classes.table, &p)) || !p) return nullptr;
+    auto* self = static_cast<CTable*>(static_cast<ITable*>(p));
+    self->Release();  // the caller's own reference keeps the table
+    return &self->m_ParentLinks;
 }
 
 HRESULT CTable::get_Level(LONG* pVal)

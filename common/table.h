@@ -6,10 +6,12 @@
 #include "common/collections.h"
 #include "common/comobjectptr.h"
 #include "common/constants.h"
+#include "common/parent_link.h"
 #include "common/plugin.h"
 
 class CTable : public bvd::ModelObject<ITable> {
 public:
+    ~CTable() override;
     HRESULT FinalConstruct();
 
     HRESULT get_Name(BSTR* pVal) override;
@@ -31,15 +33,21 @@ public:
     CColumns& Columns() { return *m_Columns; }
     const BStr& Name() const noexcept { return m_Name; }
 
+    // The links that point at `table` when it is one of this module's
+    // tables, else null.
+    static bvd::ParentLinks* LinksOf(ITable* table) noexcept;
+
 protected:
     // The created rule: S_OK, or the reported error's HRESULT.
     HRESULT CheckNotCreated();
+    void* QueryExtra(REFIID riid) override;
 
+    bvd::ParentLinks m_ParentLinks;  // first member: cleared before anything else goes
     BStr m_Name;
     CCtxObjectPtr<CColumns, IColumns> m_Columns;
     CCtxObjectPtr<CTables, ITables> m_Children;
     TableTypeConstants m_Type = cdVDATA;
-    ITable* m_pParent = nullptr;  // not counted
+    bvd::ParentLink m_Parent;  // not counted
     LONG m_Level = 0;
     ComPtr<IUnknown> m_LodexObject;
     bool m_bCreated = false;
@@ -65,13 +73,22 @@ public:
     HRESULT put_Type(LONG newVal) override { return Put(m_Type, static_cast<DataTypeConstants>(newVal)); }
     HRESULT get_Size(LONG* pVal) override { return Get(m_Size, pVal); }
     HRESULT put_Size(LONG newVal) override { return Put(m_Size, newVal); }
-    HRESULT get_Parent(ITable** pVal) override { return CopyInterface(m_pParent, pVal); }
+    HRESULT get_Parent(ITable** pVal) override
+    {
+        if (!pVal) return E_POINTER;
+        *pVal = m_Parent.Get();
+        return S_OK;
+    }
     HRESULT putref_Parent(ITable* newVal) override
     {
         if (newVal) {
             if (const HRESULT hr = CheckNotCreated(); FAILED(hr)) return hr;
         }
-        m_pParent = newVal;  // null clears it, even on a created column
+        try {
+            m_Parent.Set(newVal, CTable::LinksOf(newVal));  // null clears it, even on a created column
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
         return S_OK;
     }
     HRESULT get_SortOrder(LONG* pVal) override { return Get(m_SortOrder, pVal); }
@@ -119,7 +136,7 @@ protected:
     DataTypeConstants m_Type = mtNone;
     LONG m_Size = 0;
     SortOrderConstants m_SortOrder = cdUndefined;
-    ITable* m_pParent = nullptr;  // not counted
+    ParentLink m_Parent;  // not counted
     ComPtr<IUnknown> m_LodexObject;
     bool m_bCreated = false;
 };

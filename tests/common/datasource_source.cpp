@@ -307,6 +307,36 @@ TEST_F(CreatedRule, ColumnDefaultsAndPuts)
     EXPECT_FALSE(lodex);
 }
 
+// Parents are held without a reference; when the parent table goes, the
+// column and the child table answer null instead of the released table.
+TEST_F(CreatedRule, ParentsAreWeakAndClearedWhenTheTableGoes)
+{
+    CComObjectPtr<CColumn, IColumn> column;
+    CComObjectPtr<CTable, ITable> child;
+    ASSERT_EQ(column.Create(), S_OK);
+    ASSERT_EQ(child.Create(), S_OK);
+    {
+        CComObjectPtr<CTable, ITable> parent, other;
+        ASSERT_EQ(parent.Create(), S_OK);
+        ASSERT_EQ(other.Create(), S_OK);
+        ASSERT_EQ(column->putref_Parent(other.Interface()), S_OK);
+        ASSERT_EQ(column->putref_Parent(parent.Interface()), S_OK);  // moves the link
+        ASSERT_EQ(child->putref_Parent(parent.Interface()), S_OK);
+        ComPtr<ITable> found;
+        ASSERT_EQ(column->get_Parent(found.put()), S_OK);
+        EXPECT_EQ(found.get(), parent.Interface());
+        other.Reset();  // no longer the parent: nothing to clear
+        ASSERT_EQ(column->get_Parent(found.put()), S_OK);
+        EXPECT_EQ(found.get(), parent.Interface());
+    }
+    for (auto* object : {static_cast<IDispatch*>(column.Interface()), static_cast<IDispatch*>(child.Interface())}) {
+        ComPtr<ITable> found;
+        HRESULT hr = object == column.Interface() ? column->get_Parent(found.put()) : child->get_Parent(found.put());
+        EXPECT_EQ(hr, S_OK);
+        EXPECT_FALSE(found);
+    }
+}
+
 TEST_F(CreatedRule, ErrorSupportForOwnInterfaceOnly)
 {
     CComObjectPtr<CTable, ITable> table;
