@@ -17,6 +17,7 @@
 #include <fstream>
 
 #include "host/bvd.h"
+#include "platform/message.h"
 
 namespace bvd {
 namespace {
@@ -99,8 +100,8 @@ void Output::Fail(int error)
 {
     const std::string what = file_.empty() ? "to standard output" : file_;
     const HRESULT hr = ResultOf(error);
-    throw Failure("cannot write " + what + (hr == E_FAIL ? ": " + std::string(std::strerror(error)) : "") + " " +
-                  Named(hr));
+    throw Failure("cannot write " + what + (hr == E_FAIL ? ": " + std::string(std::strerror(error)) : "") + " (" +
+                  HResultName(hr) + ")");
 }
 
 void Output::Write(std::string_view text)
@@ -142,11 +143,11 @@ std::string ProgressText(long records, int percent)
     return text;
 }
 
-Progress::Progress(std::string dataFile)
+Progress::Progress(std::string dataFile, std::chrono::milliseconds delay, std::chrono::milliseconds interval)
     : enabled_(::isatty(STDERR_FILENO) == 1),
       dataFile_(std::move(dataFile)),
-      start_(std::chrono::steady_clock::now()),
-      next_(start_ + std::chrono::milliseconds(500))
+      interval_(interval),
+      next_(std::chrono::steady_clock::now() + delay)
 {
 }
 
@@ -157,7 +158,7 @@ void Progress::Record(long records)
     if (!enabled_) return;
     const auto now = std::chrono::steady_clock::now();
     if (now < next_) return;
-    next_ = now + std::chrono::milliseconds(250);
+    next_ = now + interval_;
     std::fprintf(stderr, "\r%s\x1b[K", ProgressText(records, Percent()).c_str());
     std::fflush(stderr);
     shown_ = true;

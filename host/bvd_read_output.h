@@ -47,11 +47,13 @@ private:
 std::string DataFileOf(const std::string& survey);
 
 // Records read and the share of the data file behind them, on a terminal's
-// stderr: shown once a read has taken half a second, refreshed four times a
-// second, erased at the end. Does nothing when stderr is not a terminal.
+// stderr: shown once a read has taken `delay` (half a second), refreshed every
+// `interval` (four times a second), erased at the end. Does nothing when
+// stderr is not a terminal.
 class Progress {
 public:
-    explicit Progress(std::string dataFile);
+    explicit Progress(std::string dataFile, std::chrono::milliseconds delay = std::chrono::milliseconds(500),
+                      std::chrono::milliseconds interval = std::chrono::milliseconds(250));
     ~Progress();
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
@@ -65,7 +67,8 @@ private:
 
     bool enabled_;
     std::string dataFile_;
-    std::chrono::steady_clock::time_point start_, next_;
+    std::chrono::milliseconds interval_;
+    std::chrono::steady_clock::time_point next_;
     bool shown_ = false;
     int fd_ = -1;  // the reader's descriptor of the data file, once found
 };
