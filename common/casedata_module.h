@@ -52,13 +52,13 @@ std::array<CLSID, kCaseDataClassCount> CaseDataClassIds(const DataSourceClasses&
 std::u16string CaseDataClassScript(const CaseDataTexts& texts, const CLSID& clsid, std::size_t index);
 
 // The instance creators of the fourteen classes; a plug-in passes its own
-// Source and Column classes.
+// Source, Column and Command classes.
 struct CaseDataCreators {
     InstanceCreator plain;
     InstanceCreator aggregated;
 };
 
-template <class TSource, class TColumn>
+template <class TSource, class TColumn, class TCommand = CCommand>
 std::array<CaseDataCreators, kCaseDataClassCount> CaseDataClassCreators()
 {
     return {{{&CreateInstance<TSource>, &CreateAggregated<TSource>},
@@ -66,7 +66,7 @@ std::array<CaseDataCreators, kCaseDataClassCount> CaseDataClassCreators()
              {&CreateInstance<CTables>, &CreateAggregated<CTables>},
              {&CreateInstance<TColumn>, &CreateAggregated<TColumn>},
              {&CreateInstance<CColumns>, &CreateAggregated<CColumns>},
-             {&CreateInstance<CCommand>, &CreateAggregated<CCommand>},
+             {&CreateInstance<TCommand>, &CreateAggregated<TCommand>},
              {&CreateInstance<CCommands>, &CreateAggregated<CCommands>},
              {&CreateInstance<CDataBinding>, &CreateAggregated<CDataBinding>},
              {&CreateInstance<CDataBindings>, &CreateAggregated<CDataBindings>},

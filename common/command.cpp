@@ -49,7 +49,8 @@ HRESULT CCommand::putref_Properties(IProperties*) { return E_NOTIMPL; }
 HRESULT CCommand::Close()
 {
     if (!m_pSource) return E_UNEXPECTED;  // the host released the source first
-    return m_pSource->RemoveCommand(this);
+    const HRESULT hr = m_pSource->RemoveCommand(this);
+    return hr == DISP_E_BADINDEX ? E_UNEXPECTED : hr;  // not among the source's commands
 }
 
 HRESULT CDataBinding::FinalConstruct()

@@ -66,6 +66,7 @@ constexpr SystemText kSystemTexts[] = {
     {8, "ERROR_NOT_ENOUGH_MEMORY", u"Not enough memory resources are available to process this command.\r\n"},
     {13, "ERROR_INVALID_DATA", u"The data is invalid.\r\n"},
     {14, "ERROR_OUTOFMEMORY", u"Not enough memory resources are available to complete this operation.\r\n"},
+    {30, "ERROR_READ_FAULT", u"The system cannot read from the specified device.\r\n"},
     {80, "ERROR_FILE_EXISTS", u"The file exists.\r\n"},
     {87, "ERROR_INVALID_PARAMETER", u"The parameter is incorrect.\r\n"},
     {122, "ERROR_INSUFFICIENT_BUFFER", u"The data area passed to a system call is too small.\r\n"},
