@@ -154,7 +154,7 @@ int Read(const ReadOptions& options)
     long number = 1;  // the record being read
     std::string failure;
     try {
-        for (command->MoveFirst(); !command->Eof(); command->MoveNext(), ++number) {
+        for (command->MoveFirst(); !command->Eof(); ++number, command->MoveNext()) {
             for (size_t i = 0; i < values.size(); ++i) record[i] = values[i].Get();
             line.clear();
             rows.AppendRow(line, record);
