@@ -16,6 +16,7 @@ std::string ReaderTest::AsText(const VARIANT& v)
             text += (i ? "," : "") + AsText(cells.data<VARIANT>()[i]);
         return text + "}";
     }
+    if (v.vt == VT_BOOL) return v.boolVal ? "True" : "False";
     Variant out;
     EXPECT_EQ(S_OK, VariantChangeTypeEx(&out, &v, 0, 0, VT_BSTR));
     return out.vt == VT_BSTR ? Text(out.bstrVal) : "?";
