@@ -142,6 +142,24 @@ TEST_F(BvdReadTest, JsonLinesKeepTypesAndTheTableOrder)
               r.out);
 }
 
+TEST_F(BvdReadTest, TextsAreWrittenInUtf8)
+{
+    // The data file's bytes are ISO-8859-1 characters; the output is UTF-8 in both formats.
+    const std::string survey = File("town.xml");
+    std::ofstream(survey) << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+                             "<bvd version=\"1.1\"><survey><record ident=\"A\">\n"
+                             "<variable ident=\"1\" type=\"character\"><name>town</name>"
+                             "<position start=\"1\" finish=\"8\"/></variable>\n"
+                             "</record></survey></bvd>\n";
+    std::ofstream(File("town.asc"), std::ios::binary) << "Z\xFCrich\n\xC9vian, \n";
+    Result r = Run("read --columns town " + Quote(survey));
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("town\nZürich\n\"Évian, \"\n", r.out);
+    r = Run("read --format jsonl --columns town " + Quote(survey));
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("{\"town\":\"Zürich\"}\n{\"town\":\"Évian, \"}\n", r.out);
+}
+
 TEST_F(BvdReadTest, ColumnsAreChosenWithoutRegardToCaseAndKeepTheTableOrder)
 {
     Result r = Run("read --columns MEMBER,Region,region --columns dscSerial " + Quote(kMixed));
