@@ -3,6 +3,8 @@
 // properties, the columns of "VDATA", one binding per column on a command,
 // then MoveFirst and MoveNext until EOF. Each record becomes a CSV row or a
 // JSON line.
+#include <unistd.h>
+
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -50,12 +52,15 @@ std::u16string CasedataProgId()
 
 bvdhost::Source Connect(const std::u16string& progId, const ReadOptions& options)
 {
-    bvdhost::Source source{ComPtr<ISource>()};
-    try {
-        source = bvdhost::Source::Create(progId.c_str());
-    } catch (const DataSourceError& e) {
-        throw Failure("cannot create the case-data component " + Utf16ToUtf8(progId) + " " + Named(e.Result()));
-    }
+    const auto create = [&progId] {
+        try {
+            return bvdhost::Source::Create(progId.c_str());
+        } catch (const DataSourceError& e) {
+            throw Failure("cannot create the case-data component " + Utf16ToUtf8(progId) + " " +
+                          Named(e.Result()));
+        }
+    };
+    bvdhost::Source source = create();
     std::vector<bvdhost::ConnectionProperty> properties{
         bvdhost::TextProperty(u"Location", Utf8ToUtf16(options.survey))};
     if (options.codes) properties.push_back(bvdhost::LongProperty(u"QX Category Values", 1));
@@ -148,7 +153,8 @@ int Read(const ReadOptions& options)
     const RowWriter rows(format, names);
     Output output(options.output);
     output.Write(rows.Head());
-    Progress progress(DataFileOf(options.survey));
+    // Not while the rows themselves go to the terminal: the two would mix.
+    Progress progress(DataFileOf(options.survey), !options.output.empty() || ::isatty(STDOUT_FILENO) != 1);
     std::vector<Variant> record(values.size());
     std::string line;
     long number = 1;  // the record being read

@@ -143,8 +143,9 @@ std::string ProgressText(long records, int percent)
     return text;
 }
 
-Progress::Progress(std::string dataFile, std::chrono::milliseconds delay, std::chrono::milliseconds interval)
-    : enabled_(::isatty(STDERR_FILENO) == 1),
+Progress::Progress(std::string dataFile, bool wanted, std::chrono::milliseconds delay,
+                   std::chrono::milliseconds interval)
+    : enabled_(wanted && ::isatty(STDERR_FILENO) == 1),
       dataFile_(std::move(dataFile)),
       interval_(interval),
       next_(std::chrono::steady_clock::now() + delay)

@@ -49,10 +49,11 @@ std::string DataFileOf(const std::string& survey);
 // Records read and the share of the data file behind them, on a terminal's
 // stderr: shown once a read has taken `delay` (half a second), refreshed every
 // `interval` (four times a second), erased at the end. Does nothing when
-// stderr is not a terminal.
+// `wanted` is false or stderr is not a terminal.
 class Progress {
 public:
-    explicit Progress(std::string dataFile, std::chrono::milliseconds delay = std::chrono::milliseconds(500),
+    explicit Progress(std::string dataFile, bool wanted = true,
+                      std::chrono::milliseconds delay = std::chrono::milliseconds(500),
                       std::chrono::milliseconds interval = std::chrono::milliseconds(250));
     ~Progress();
     Progress(const Progress&) = delete;

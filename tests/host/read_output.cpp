@@ -163,7 +163,7 @@ TEST(ReadProgress, ATerminalSeesRecordsAndTheShareOfTheDataFileRead)
     ASSERT_LE(0, terminal);
     {
         StderrTo redirect(terminal);
-        bvd::Progress progress(data, std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+        bvd::Progress progress(data, true, std::chrono::milliseconds(0), std::chrono::milliseconds(0));
         progress.Record(7);
         EXPECT_EQ("\r7 records, 25% of the data file\x1b[K", ReadAvailable(master));
         ASSERT_EQ(10000, ::lseek(reader, 0, SEEK_END));
@@ -175,12 +175,17 @@ TEST(ReadProgress, ATerminalSeesRecordsAndTheShareOfTheDataFileRead)
         EXPECT_EQ("", ReadAvailable(master));
 
         // Without the data file open the share is unknown; the records still show.
-        bvd::Progress other(tmp.Dir() + "/other.asc", std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+        bvd::Progress other(tmp.Dir() + "/other.asc", true, std::chrono::milliseconds(0),
+                            std::chrono::milliseconds(0));
         other.Record(3);
         EXPECT_EQ("\r3 records\x1b[K", ReadAvailable(master));
         // Not before its delay has passed.
-        bvd::Progress patient(data, std::chrono::milliseconds(60000));
+        bvd::Progress patient(data, true, std::chrono::milliseconds(60000));
         patient.Record(3);
+        EXPECT_EQ("", ReadAvailable(master));
+        // Nor when not wanted (the rows go to the same terminal).
+        bvd::Progress unwanted(data, false, std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+        unwanted.Record(3);
         EXPECT_EQ("", ReadAvailable(master));
     }
     ::close(terminal);
@@ -196,7 +201,7 @@ TEST(ReadProgress, NothingWhenStderrIsNoTerminal)
     ASSERT_LE(0, fd);
     {
         StderrTo redirect(fd);
-        bvd::Progress progress(log, std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+        bvd::Progress progress(log, true, std::chrono::milliseconds(0), std::chrono::milliseconds(0));
         progress.Record(1000);
         progress.Clear();
     }
