@@ -154,20 +154,15 @@ public:
             }
         }
         if (at.kind != bvd::CollectionIndex::Position) return E_INVALIDARG;
-        // By position: the item's current name leaves the map first.
+        // By position: the item's entry leaves the map first. It is found by
+        // the item, not by the item's current name: names are fixed at
+        // Append, and an item renamed since (or one that cannot tell its
+        // name) must not leave an entry behind pointing at a released item.
         T* item = nullptr;
         if (const HRESULT hr = CCollection<T>::Item(index, &item); FAILED(hr)) return hr;
-        BStr name;
-        const HRESULT hr = this->GetName(item, name.put());
-        if (KX_CHECK(SUCCEEDED(hr), "item without a name in a named collection")) {
-            try {
-                const size_t erased = m_NameLookup.erase(name);
-                (void)KX_CHECK(erased == 1, "item name missing from the name map");
-            } catch (const std::bad_alloc&) {
-                item->Release();
-                return E_OUTOFMEMORY;
-            }
-        }
+        const auto entry = std::find_if(m_NameLookup.begin(), m_NameLookup.end(),
+                                        [item](const auto& named) { return named.second == item; });
+        if (KX_CHECK(entry != m_NameLookup.end(), "item missing from the name map")) m_NameLookup.erase(entry);
         item->Release();
         return CCollection<T>::Delete(index);
     }

@@ -55,6 +55,28 @@ TEST(DataSourceInterfaces, DispatchIdsFollowSlotOrder)
     EXPECT_EQ(column.members.back().id, 5);
 }
 
+// ICommands, IProperties and IValueAttributes give the host no way to add
+// or remove items; ITables, IColumns and IDataBindings have Append and Delete.
+TEST(DataSourceInterfaces, WhichCollectionsOfferAppendAndDelete)
+{
+    const struct {
+        const DispInterface& (*describe)();
+        bool changeable;
+    } cases[] = {
+        {&Describe<ICommands>, false},  {&Describe<IProperties>, false}, {&Describe<IValueAttributes>, false},
+        {&Describe<ITables>, true},     {&Describe<IColumns>, true},     {&Describe<IDataBindings>, true},
+    };
+    for (const auto& c : cases) {
+        const DispInterface& d = c.describe();
+        for (const char16_t* member : {u"Append", u"Delete"}) {
+            DISPID id = 12345;
+            LPOLESTR names[] = {const_cast<LPOLESTR>(member)};
+            EXPECT_EQ(DispatchGetIDsOfNames(d, names, 1, &id), c.changeable ? S_OK : DISP_E_UNKNOWNNAME)
+                << Utf16ToUtf8(d.name) << "." << Utf16ToUtf8(member);
+        }
+    }
+}
+
 class Collections : public ::testing::Test {
 protected:
     void SetUp() override
@@ -157,6 +179,29 @@ TEST_F(Collections, DeleteByNameAndByPositionCloseUp)
     Variant r8;
     r8.vt = VT_R8;
     EXPECT_EQ(columns->DeleteItem(r8), E_INVALIDARG);
+}
+
+// Names are fixed at Append: a column renamed afterwards is still found by
+// its old name. Deleting it by position takes that name away with it, so no
+// entry is left pointing at the released column.
+TEST_F(Collections, DeleteByPositionAfterARename)
+{
+    ComPtr<IColumn> second;
+    ASSERT_EQ(columns.Interface()->get_Item(Index(1), second.put()), S_OK);
+    BStr renamed{u"renamed"};
+    ASSERT_EQ(second->put_Name(renamed.get()), S_OK);
+    EXPECT_EQ(NameAt(Name(u"second")), "renamed") << "found by the name it was appended with";
+    HRESULT hr = S_OK;
+    EXPECT_EQ(NameAt(Name(u"renamed"), &hr), "");
+    EXPECT_EQ(hr, DISP_E_BADINDEX);
+
+    second = nullptr;  // the collection holds the last reference
+    ASSERT_EQ(columns->DeleteItem(Index(1)), S_OK);
+    EXPECT_EQ(Count(), 2);
+    EXPECT_EQ(NameAt(Name(u"Second"), &hr), "");
+    EXPECT_EQ(hr, DISP_E_BADINDEX);
+    EXPECT_EQ(AddColumn(u"second"), S_OK) << "the old name is free again";
+    EXPECT_EQ(NameAt(Index(2)), "second");
 }
 
 TEST_F(Collections, EnumeratorIsASnapshot)

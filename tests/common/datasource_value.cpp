@@ -15,6 +15,21 @@ Variant Real(double d)
     return v;
 }
 
+Variant Short(SHORT n)
+{
+    Variant v;
+    v.vt = VT_I2;
+    v.iVal = n;
+    return v;
+}
+Variant Single(float f)
+{
+    Variant v;
+    v.vt = VT_R4;
+    v.fltVal = f;
+    return v;
+}
+
 class ValueTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -70,6 +85,18 @@ TEST_F(ValueTest, ValuePutPaths)
         {"long converted to declared text", mtText, Variant::Long(7), S_OK, mtText, VT_BSTR},
         {"empty clears the declared type", mtDouble, Variant(), S_OK, mtNone, VT_EMPTY},
         {"text that is no number", mtDouble, Text(u"abc"), DISP_E_TYPEMISMATCH, mtDouble, VT_R8},
+        // The type of the datum is taken before anything is assigned: VT_I2
+        // and VT_R4 have none, although Assign would widen them.
+        {"VT_I2 has no data type", mtLong, Short(-7), E_INVALIDARG, mtLong, VT_I4},
+        {"VT_R4 has no data type", -1, Single(0.5f), E_INVALIDARG, mtNone, VT_EMPTY},
+        {"null on a fresh value is held", -1, Variant::Null(), S_OK, mtNone, VT_NULL},
+        {"null clears the declared type", mtLong, Variant::Null(), S_OK, mtNone, VT_EMPTY},
+        {"missing clears the declared type", mtText, Variant(CKXVariant::MissingValue()), S_OK, mtNone, VT_EMPTY},
+        {"text parsed for the declared set", mtCategorical, Text(u"{2, 1}"), S_OK, mtCategorical,
+         VT_ARRAY | VT_VARIANT},
+        {"negative long for the declared set", mtCategorical, Variant::Long(-1), DISP_E_TYPEMISMATCH, mtCategorical,
+         VT_ARRAY | VT_VARIANT},
+        {"declared level converts nothing", mtLevel, Variant::Long(1), E_INVALIDARG, mtLevel, VT_UNKNOWN},
     };
     for (auto& c : cases) {
         CComObjectPtr<CValue, IValue> fresh;
@@ -142,6 +169,84 @@ TEST_F(ValueTest, TypePutClearAndChunks)
     LONG count = -1;
     attributes->get_Count(&count);
     EXPECT_EQ(count, 0);
+}
+
+// Type put: the held value converted in place; a failure is reported under
+// the Value class and leaves type and value as they were.
+TEST_F(ValueTest, TypePutPaths)
+{
+    struct Case {
+        const char* what;
+        Variant datum;
+        LONG type;
+        HRESULT hr;
+        LONG typeAfter;
+        const char* shown;  // the held value's text, "" for none
+        const char* error;
+    } cases[] = {
+        {"long to text", Variant::Long(42), mtText, S_OK, mtText, "42", ""},
+        {"long to set", Variant::Long(5), mtCategorical, S_OK, mtCategorical, "{5}", ""},
+        {"true to long is 1", Variant::Bool(true), mtLong, S_OK, mtLong, "1", ""},
+        {"double to none", Real(2.5), mtNone, S_OK, mtNone, "", ""},
+        {"text that is no number", Text(u"abc"), mtLong, DISP_E_TYPEMISMATCH, mtText, "abc",
+         "Type mismatch error, converting 'abc' from Text to Long"},
+        {"negative long to set", Variant::Long(-5), mtCategorical, DISP_E_TYPEMISMATCH, mtLong, "-5",
+         "Type mismatch error, converting '-5' from Long to Categorical"},
+        {"text of a set to set", Text(u"{1,2}"), mtCategorical, S_OK, mtCategorical, "{1,2}", ""},
+        {"number without a type", Variant::Long(3), 99, E_INVALIDARG, mtLong, "3", "Unknown data type requested"},
+    };
+    for (auto& c : cases) {
+        CComObjectPtr<CValue, IValue> fresh;
+        ASSERT_EQ(fresh.Create(), S_OK);
+        value = fresh;
+        ASSERT_EQ(V()->put_Value(VARIANT_TRUE, c.datum), S_OK) << c.what;
+        EXPECT_EQ(V()->put_Type(c.type), c.hr) << c.what;
+        EXPECT_EQ(Type(), c.typeAfter) << c.what;
+        Variant held = Get();
+        if (held.vt == VT_EMPTY) {
+            EXPECT_STREQ(c.shown, "") << c.what;
+        } else {
+            EXPECT_EQ(Utf16ToUtf8(CKXVariant(held, 1033, 0).AsText()), c.shown) << c.what;
+        }
+        if (FAILED(c.hr)) {
+            const dstest::ReportedError e = dstest::TakeError();
+            EXPECT_EQ(e.description, c.error) << c.what;
+            EXPECT_EQ(e.hr, c.hr) << c.what;
+            EXPECT_EQ(e.source, "Bvdtest.Value.1") << c.what;
+            EXPECT_TRUE(e.iid == IID_IValue) << c.what;
+        }
+    }
+}
+
+// A level value's object is released when a datum or another type replaces it.
+TEST_F(ValueTest, LevelObjectIsReleasedWhenReplaced)
+{
+    CComObjectPtr<CValue, IValue> other;
+    ASSERT_EQ(other.Create(), S_OK);
+    auto references = [&] {
+        other.Interface()->AddRef();
+        return other.Interface()->Release();
+    };
+    Variant level;
+    level.vt = VT_UNKNOWN;
+    level.punkVal = other.Interface();
+    other.Interface()->AddRef();
+    const ULONG alone = references();  // ours and the VARIANT's
+    for (const bool byType : {true, false}) {
+        ASSERT_EQ(V()->put_Value(VARIANT_TRUE, level), S_OK);
+        EXPECT_GT(references(), alone);
+        if (byType) {
+            ASSERT_EQ(V()->put_Type(mtText), S_OK);
+            EXPECT_EQ(Type(), mtText);
+            Variant text = Get();
+            ASSERT_EQ(text.vt, VT_BSTR);
+            EXPECT_EQ(SysStringLen(text.bstrVal), 0u) << "the level's own value was cleared";
+        } else {
+            ASSERT_EQ(V()->put_Value(VARIANT_TRUE, Variant::Long(4)), E_INVALIDARG) << "mtLevel converts nothing";
+            SetErrorInfo(0, nullptr);
+        }
+        EXPECT_EQ(references(), alone) << (byType ? "Type put" : "Value put");
+    }
 }
 
 TEST_F(ValueTest, LevelValueHoldsItsObject)

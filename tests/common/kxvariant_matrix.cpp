@@ -117,6 +117,8 @@ const std::vector<MatrixCase>& Matrix()
         {"42", [] { return Long(42); }, mtObject, kMismatch},
         {"'x'", [] { return Text(u"x"); }, mtObject, kMismatch},
         {"42", [] { return Long(42); }, mtLevel, kUnknown},
+        {"'x'", [] { return Text(u"x"); }, mtLevel, kUnknown},
+        {"date 1", [] { return Date(1); }, mtObject, kMismatch},
     };
     return cases;
 }
@@ -174,6 +176,20 @@ TEST(KxVariantMatrix, MismatchMessageNamesValueAndTypes)
     r = Catch([&] { german.ChangeType(german, Text(u"-3"), mtCategorical, KX_SOURCE_LOCALE); });
     EXPECT_EQ(r.hr, DISP_E_TYPEMISMATCH);
     EXPECT_EQ(r.message, "Type mismatch error, converting '-3' from Text to Categorical");
+}
+
+// A set meets mtLevel as a mismatch, whose message names a type without a
+// name: debug builds assert there, release builds write "---".
+TEST(KxVariantMatrixDeathTest, SetToLevelIsAMismatch)
+{
+    EXPECT_DEBUG_DEATH(
+        {
+            CKXVariant dest(mtNone, kLcid, 0);
+            const Raised r = Catch([&] { dest.ChangeType(dest, Set({1}), mtLevel, KX_SOURCE_LOCALE); });
+            EXPECT_EQ(r.hr, DISP_E_TYPEMISMATCH);
+            EXPECT_EQ(r.message, "Type mismatch error, converting '{1}' from Categorical to ---");
+        },
+        "type without a name");
 }
 
 TEST(KxVariantMatrix, LocaleOfTheConversion)

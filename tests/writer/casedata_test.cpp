@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -15,6 +16,7 @@
 #include "platform/comobject.h"
 #include "platform/comptr.h"
 #include "platform/errorinfo.h"
+#include "platform/errorrecords.h"
 #include "platform/registry.h"
 #include "platform/variant.h"
 #include "reader/bvdreader.h"
@@ -235,8 +237,126 @@ TEST_F(CaseDataTest, SourcesOfferTheirCapabilities)
     }
 }
 
+// The capability set of each plug-in as the host reads it: 24 read-only
+// properties in this order, "Version" last.
+TEST_F(CaseDataTest, TheTwentyFourCapabilitiesOfEachPlugin)
+{
+    struct Row {
+        const char16_t* name;
+        LONG type;
+        LONG reader;  // VT_BOOL values as VARIANT_BOOL
+        LONG writer;
+    };
+    constexpr LONG T = VARIANT_TRUE, F = VARIANT_FALSE;
+    const Row rows[] = {
+        {u"Aggregates", cdBoolean, F, F},
+        {u"Can Update", cdBoolean, F, F},
+        {u"Can Add", cdBoolean, T, T},
+        {u"Can Delete", cdBoolean, F, F},
+        {u"Can Select", cdBoolean, T, F},
+        {u"DDL Column", cdBoolean, F, F},
+        {u"DDL Hierarchical Column", cdBoolean, F, F},
+        {u"DDL Hierarchical Table", cdBoolean, F, F},
+        {u"DDL Table", cdBoolean, F, T},
+        {u"Expressions", cdBoolean, F, F},
+        {u"HDATA", cdBoolean, F, F},
+        {u"Max Commands", cdLong, 1, 1},
+        {u"Max Text Size", cdLong, 0, 0},
+        {u"Scroll Backward", cdBoolean, F, F},
+        {u"SDATA", cdBoolean, F, F},
+        {u"Stream Binary", cdBoolean, F, F},
+        {u"Use Where", cdBoolean, F, F},
+        {u"Use Group By", cdBoolean, F, F},
+        {u"Use Having", cdBoolean, F, F},
+        {u"Use Order By", cdBoolean, F, F},
+        {u"Use Command Properties", cdBoolean, F, F},
+        {u"Use Binding Properties", cdBoolean, F, F},
+        {u"VDATA", cdBoolean, T, T},
+        {u"Version", cdString, 0, 0},
+    };
+    for (const Plugin* p : {&kReader, &kWriter}) {
+        const std::string which = Utf16ToUtf8(p->prefix);
+        auto source = MakeSource(*p);
+        ASSERT_TRUE(source);
+        ComPtr<IProperties> properties;
+        ASSERT_EQ(S_OK, source->get_Properties(properties.put()));
+        LONG count = 0;
+        ASSERT_EQ(S_OK, properties->get_Count(&count));
+        ASSERT_EQ(LONG{std::size(rows)}, count) << which;
+        for (LONG i = 0; i < count; ++i) {
+            const Row& row = rows[i];
+            const std::string what = which + " " + Utf16ToUtf8(row.name);
+            ComPtr<IProperty> property;
+            ASSERT_EQ(S_OK, properties->get_Item(Variant::Long(i), property.put())) << what;
+            BStr name;
+            ASSERT_EQ(S_OK, property->get_Name(name.put()));
+            EXPECT_EQ(std::u16string(row.name), std::u16string(name.view())) << which << " position " << i;
+            LONG type = -1, attributes = -1;
+            EXPECT_EQ(S_OK, property->get_Type(&type));
+            EXPECT_EQ(row.type, type) << what;
+            EXPECT_EQ(S_OK, property->get_Attributes(&attributes));
+            EXPECT_EQ(1, attributes) << what;
+            Variant value;
+            ASSERT_EQ(S_OK, property->get_Value(&value));
+            switch (row.type) {
+            case cdBoolean:
+                ASSERT_EQ(VT_BOOL, value.vt) << what;
+                EXPECT_EQ(p == &kReader ? row.reader : row.writer, value.boolVal) << what;
+                break;
+            case cdLong:
+                ASSERT_EQ(VT_I4, value.vt) << what;
+                EXPECT_EQ(p == &kReader ? row.reader : row.writer, value.lVal) << what;
+                break;
+            default:
+                ASSERT_EQ(VT_BSTR, value.vt) << what;
+                EXPECT_EQ(BVD_FILE_VERSION_TEXT, Text(value.bstrVal)) << what;
+            }
+            EXPECT_EQ(E_ACCESSDENIED, property->put_Value(Variant::Long(0))) << what;
+            // The same property by its name in other case.
+            Variant lower;
+            lower.vt = VT_BSTR;
+            std::u16string folded(row.name);
+            for (char16_t& ch : folded)
+                if (ch >= u'A' && ch <= u'Z') ch = static_cast<char16_t>(ch - u'A' + u'a');
+            lower.bstrVal = SysAllocString(folded.c_str());
+            ComPtr<IProperty> byName;
+            ASSERT_EQ(S_OK, properties->get_Item(lower, byName.put())) << what;
+            EXPECT_EQ(property.get(), byName.get()) << what;
+        }
+    }
+}
+
+// "Version" reads the module's own file, found by the module's full path,
+// which may be longer than the 260 characters of the original's buffer.
+TEST_F(CaseDataTest, VersionFromAModuleFileWithALongPath)
+{
+    namespace fs = std::filesystem;
+    fs::path dir = fs::path(registry_.Dir());
+    for (char part : {'a', 'b', 'c'}) dir /= std::string(100, part);
+    fs::create_directories(dir);
+    const fs::path copy = dir / "libbvdreader.so";
+    fs::copy_file(kReader.path, copy);
+    ASSERT_GT(copy.string().size(), 300u);
+
+    ASSERT_EQ(S_OK, RegisterServerModule(copy.string())) << LastModuleLoadError();
+    const auto server =
+        RegReadString(HKEY_CLASSES_ROOT, u"CLSID\\" + Id(bvdreader::kClasses.source) + u"\\InprocServer32", u"");
+    ASSERT_TRUE(server);
+    EXPECT_EQ(copy.string(), Utf16ToUtf8(*server)) << "registered with its whole path";
+    auto source = MakeSource(kReader);  // now served by the copy
+    ASSERT_TRUE(source);
+    ComPtr<IProperties> properties;
+    ASSERT_EQ(S_OK, source->get_Properties(properties.put()));
+    const Variant version = PropertyValue(properties.get(), u"Version");
+    ASSERT_EQ(VT_BSTR, version.vt);
+    EXPECT_EQ(BVD_FILE_VERSION_TEXT, Text(version.bstrVal));
+}
+
 struct Reported {
     std::string description, source;
+    HRESULT hr = S_OK;
+    CLSID clsid{};
+    IID iid{};
 };
 Reported TakeError()
 {
@@ -249,6 +369,13 @@ Reported TakeError()
     r.description = Text(text.get());
     info->GetSource(text.put());
     r.source = Text(text.get());
+    if (auto records = QueryAs<IErrorRecords>(info.get())) {
+        ERRORINFO basic{};
+        EXPECT_EQ(S_OK, records->GetBasicErrorInfo(0, &basic));
+        r.hr = basic.hrError;
+        r.clsid = basic.clsid;
+        r.iid = basic.iid;
+    }
     return r;
 }
 
@@ -260,8 +387,11 @@ TEST_F(CaseDataTest, ErrorsAreReportedUnderTheSourceClass)
         ComPtr<ITables> tables;
         EXPECT_EQ(E_FAIL, source->get_Tables(tables.put()));
         const Reported e = TakeError();
-        EXPECT_TRUE(e.description.starts_with("DSC not initialized")) << e.description;
+        EXPECT_EQ("DSC not initialized.  Unable to complete operation on unintialized connection.", e.description);
         EXPECT_EQ(Utf16ToUtf8(p->prefix) + ".Source.1", e.source);
+        EXPECT_EQ(E_FAIL, e.hr);
+        EXPECT_EQ(Id(p->classes.source), Id(e.clsid));
+        EXPECT_EQ(Id(IID_ISource), Id(e.iid));
     }
 }
 
