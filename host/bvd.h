@@ -38,4 +38,16 @@ struct InfoOptions {
 };
 void Info(const InfoOptions& options);
 
+struct ReadOptions {
+    std::string survey;
+    bool codes = false;                // the file's own codes instead of category numbers
+    std::vector<std::string> columns;  // empty: every column
+    std::string format = "csv";        // "csv" or "jsonl"
+    std::string output;                // empty: standard output
+    bool force = false;
+};
+// Returns the exit status: 0, or 1 when a record could not be read (the
+// records before it are written, and stderr names the record).
+int Read(const ReadOptions& options);
+
 }  // namespace bvd

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up and builds the project, registers the plug-ins and the Lodex
-# component in a registry inside the build folder, prints the metadata of the
-# bundled example survey, and runs the conversion demo.
+# component in a registry inside the build folder, reads the records and
+# prints the metadata of the bundled example survey, and runs the conversion
+# demo.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,6 +15,12 @@ bvd="$root/build/bin/bvd"
 
 echo "== bvd register"
 "$bvd" register
+echo
+echo "== bvd read examples/survey/household.xml"
+"$bvd" read examples/survey/household.xml
+echo
+echo "== bvd read --format jsonl --codes --columns respid,region,media examples/survey/household.xml (first lines)"
+"$bvd" read --format jsonl --codes --columns respid,region,media examples/survey/household.xml | head -n 3
 echo
 echo "== bvd info examples/survey/household.xml"
 "$bvd" info examples/survey/household.xml
