@@ -8,47 +8,19 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "tests/host/lodex_support.h"
+#include "tests/host/program_support.h"
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using programtest::Quote;
+using programtest::Result;
+using programtest::Slurp;
 
 const std::string kData = BVD_TEST_DATA_DIR "/host/read/";
 const std::string kMixed = kData + "mixed.xml";
 
-class BvdReadTest : public testing::Test {
+class BvdReadTest : public programtest::ProgramTest {
 protected:
-    void SetUp() override { ASSERT_EQ(0, Run("register").status) << last_.err; }
-
-    // Runs the program with the test's registry (BVD_REGISTRY is inherited).
-    Result Run(const std::string& args)
-    {
-        const std::string out = tmp_.Dir() + "/stdout", err = tmp_.Dir() + "/stderr";
-        const std::string command = Quote(BVD_PROGRAM) + " " + args + " >" + Quote(out) + " 2>" + Quote(err);
-        const int raw = std::system(command.c_str());
-        last_ = Result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
-        return last_;
-    }
-    std::string File(const std::string& name) const { return tmp_.Dir() + "/" + name; }
     // The names in the temporary folder besides the captured streams.
     std::vector<std::string> Files() const
     {
@@ -60,10 +32,6 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-
-    TempRegistry registry_;
-    TempDir tmp_;
-    Result last_;
 };
 
 TEST_F(BvdReadTest, HelpListsTheOptions)
