@@ -20,7 +20,7 @@
 #include <utility>
 
 #include "common/module_lock.h"
-#include "platform/comobject.h"  // InterfaceChainHas
+#include "platform/comobject.h"  // FindInterfaceOf
 #include "platform/comptr.h"
 
 namespace bvd {
@@ -42,7 +42,7 @@ public:
     void* FindInterface(REFIID riid)
     {
         if (riid == IID_IUnknown) return static_cast<IUnknown*>(static_cast<First*>(this));
-        if (void* p = Find<First, Rest...>(riid)) return p;
+        if (void* p = FindInterfaceOf<First, Rest...>(this, riid)) return p;
         return QueryExtra(riid);
     }
 
@@ -52,18 +52,22 @@ protected:
     // A further interface the class answers itself; the pointer must belong
     // to this object.
     virtual void* QueryExtra(REFIID) { return nullptr; }
-
-private:
-    template <class I, class... More>
-    void* Find(REFIID riid)
-    {
-        if (InterfaceChainHas<I>(riid)) return static_cast<I*>(this);
-        if constexpr (sizeof...(More) > 0)
-            return Find<More...>(riid);
-        else
-            return nullptr;
-    }
 };
+
+// The implementation behind `object` when it answers `identity` with a
+// pointer of type I into itself, as a class of this module does for an
+// identifier private to it (another component's object does not); null
+// otherwise. No reference is added: the caller's own keeps the object.
+template <class T, class I>
+T* ImplementationOf(IUnknown* object, REFIID identity) noexcept
+{
+    if (!object) return nullptr;
+    void* p = nullptr;
+    if (FAILED(object->QueryInterface(identity, &p)) || !p) return nullptr;
+    I* found = static_cast<I*>(p);
+    found->Release();
+    return static_cast<T*>(found);
+}
 
 // The stand-alone form.
 template <class T>

@@ -82,12 +82,8 @@ void* CTable::QueryExtra(REFIID riid)
 
 bvd::ParentLinks* CTable::LinksOf(ITable* table) noexcept
 {
-    if (!table) return nullptr;
-    void* p = nullptr;
-    if (FAILED(table->QueryInterface(bvd::ThisPlugin().classes.table, &p)) || !p) return nullptr;
-    auto* self = static_cast<CTable*>(static_cast<ITable*>(p));
-    self->Release();  // the caller's own reference keeps the table
-    return &self->m_ParentLinks;
+    CTable* self = bvd::ImplementationOf<CTable, ITable>(table, bvd::ThisPlugin().classes.table);
+    return self ? &self->m_ParentLinks : nullptr;
 }
 
 HRESULT CTable::get_Level(LONG* pVal)

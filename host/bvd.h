@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/com_create.h"
 #include "platform/hresult.h"
 
 namespace bvd {
@@ -18,6 +19,23 @@ struct Failure : std::runtime_error {
 
 // "... (E_FAIL)": a sentence part naming the HRESULT.
 std::string Named(HRESULT hr);
+
+// COM for the length of a command.
+struct ComScope {
+    ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+    ~ComScope() { CoUninitialize(); }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+};
+
+// Refuses an output file that exists already unless `force` is given (an
+// empty `output` is standard output).
+void RefuseExistingOutput(const std::string& output, bool force);
+
+// The ProgID the registry names for Bvdreader under
+// HKLM\SOFTWARE\Norvane\QX Data Providers\Bvdreader, value `value`
+// ("Metadata", "Casedata"); `kind` names the component in the failure.
+std::u16string ProviderProgId(const char16_t* value, const char* kind);
 
 // The folder of the server modules, found relative to the program itself.
 std::filesystem::path ModuleFolder();

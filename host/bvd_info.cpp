@@ -18,22 +18,18 @@
 namespace bvd {
 namespace {
 
-constexpr char16_t kProviderKey[] = u"SOFTWARE\\Norvane\\QX Data Providers\\Bvdreader";
-
 // HKLM\...\QX Data Providers\Bvdreader, value Metadata -> ProgID -> class.
 ComPtr<IMetadataProvider> CreateProvider()
 {
-    const auto progId = RegReadString(HKEY_LOCAL_MACHINE, kProviderKey, u"Metadata");
-    if (!progId || progId->empty())
-        throw Failure("no metadata component is registered for Bvdreader (run 'bvd register' first)");
+    const std::u16string progId = ProviderProgId(u"Metadata", "metadata");
     CLSID clsid{};
-    if (const HRESULT hr = CLSIDFromProgID(progId->c_str(), &clsid); FAILED(hr))
-        throw Failure("the metadata component " + Utf16ToUtf8(*progId) + " has no class " + Named(hr));
+    if (const HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid); FAILED(hr))
+        throw Failure("the metadata component " + Utf16ToUtf8(progId) + " has no class " + Named(hr));
     ComPtr<IMetadataProvider> provider;
     if (const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IMetadataProvider,
                                             provider.put_void());
         FAILED(hr))
-        throw Failure("cannot create the metadata component " + Utf16ToUtf8(*progId) + " " + Named(hr));
+        throw Failure("cannot create the metadata component " + Utf16ToUtf8(progId) + " " + Named(hr));
     return provider;
 }
 
@@ -98,22 +94,11 @@ void WriteFile(const std::string& file, const std::string& text)
     throw Failure("cannot write " + file + " " + Named(hr));
 }
 
-// COM for the length of the command.
-struct ComScope {
-    ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-    ~ComScope() { CoUninitialize(); }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-};
-
 }  // namespace
 
 void Info(const InfoOptions& options)
 {
-    std::error_code ec;
-    if (!options.output.empty() && !options.force && std::filesystem::exists(options.output, ec))
-        throw Failure(options.output + " exists already (use --force to overwrite it) " +
-                      Named(HRESULT_FROM_WIN32(ERROR_FILE_EXISTS)));
+    RefuseExistingOutput(options.output, options.force);
     ComScope com;
     std::string text;
     {

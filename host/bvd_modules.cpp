@@ -1,14 +1,34 @@
-// Finding the server modules beside the program, and registering them.
+// Finding the server modules beside the program, and registering them; what
+// the commands share.
 #include <iostream>
 
 #include "host/bvd.h"
 #include "platform/com_create.h"
 #include "platform/message.h"
+#include "platform/registry.h"
 #include "platform/win32.h"
 
 namespace bvd {
 
 std::string Named(HRESULT hr) { return "(" + HResultName(hr) + ")"; }
+
+void RefuseExistingOutput(const std::string& output, bool force)
+{
+    std::error_code ec;
+    if (!output.empty() && !force && std::filesystem::exists(output, ec))
+        throw Failure(output + " exists already (use --force to overwrite it) " +
+                      Named(HRESULT_FROM_WIN32(ERROR_FILE_EXISTS)));
+}
+
+std::u16string ProviderProgId(const char16_t* value, const char* kind)
+{
+    const auto progId =
+        RegReadString(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Norvane\\QX Data Providers\\Bvdreader", value);
+    if (!progId || progId->empty())
+        throw Failure(std::string("no ") + kind +
+                      " component is registered for Bvdreader (run 'bvd register' first)");
+    return *progId;
+}
 
 std::filesystem::path ModuleFolder()
 {

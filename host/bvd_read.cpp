@@ -21,16 +21,6 @@ namespace {
 
 using bvdhost::DataSourceError;
 
-constexpr char16_t kProviderKey[] = u"SOFTWARE\\Norvane\\QX Data Providers\\Bvdreader";
-
-// COM for the length of the command.
-struct ComScope {
-    ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-    ~ComScope() { CoUninitialize(); }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-};
-
 // The object's own description of a failure (its last line break dropped),
 // or the result's name when it published none.
 std::string Reason(const DataSourceError& e)
@@ -42,13 +32,7 @@ std::string Reason(const DataSourceError& e)
 
 // HKLM\...\QX Data Providers\Bvdreader, value Casedata: the ProgID of the
 // reader's source class ("Bvdreader.Source").
-std::u16string CasedataProgId()
-{
-    const auto progId = RegReadString(HKEY_LOCAL_MACHINE, kProviderKey, u"Casedata");
-    if (!progId || progId->empty())
-        throw Failure("no case-data component is registered for Bvdreader (run 'bvd register' first)");
-    return *progId;
-}
+std::u16string CasedataProgId() { return ProviderProgId(u"Casedata", "case-data"); }
 
 bvdhost::Source Connect(const std::u16string& progId, const ReadOptions& options)
 {
@@ -123,10 +107,7 @@ std::vector<bvdhost::Value> Bind(bvdhost::Command& command, const std::vector<bv
 
 int Read(const ReadOptions& options)
 {
-    std::error_code ec;
-    if (!options.output.empty() && !options.force && std::filesystem::exists(options.output, ec))
-        throw Failure(options.output + " exists already (use --force to overwrite it) " +
-                      Named(HRESULT_FROM_WIN32(ERROR_FILE_EXISTS)));
+    RefuseExistingOutput(options.output, options.force);
     for (const std::string& name : options.columns)
         if (name.empty()) throw Failure("--columns holds an empty column name");
     const RowFormat format = options.format == "jsonl" ? RowFormat::Jsonl : RowFormat::Csv;

@@ -19,6 +19,18 @@ constexpr bool InterfaceChainHas(REFIID riid)
         return false;
 }
 
+// The pointer of `self` for `riid` among the interfaces I, More... and their
+// bases, or null; no reference is added.
+template <class I, class... More, class Self>
+void* FindInterfaceOf(Self* self, REFIID riid)
+{
+    if (InterfaceChainHas<I>(riid)) return static_cast<I*>(self);
+    if constexpr (sizeof...(More) > 0)
+        return FindInterfaceOf<More...>(self, riid);
+    else
+        return nullptr;
+}
+
 template <class First, class... Rest>
 class ComObject : public First, public Rest... {
 public:
@@ -30,7 +42,7 @@ public:
         if (riid == IID_IUnknown)
             found = static_cast<IUnknown*>(static_cast<First*>(this));
         else
-            found = Find<First, Rest...>(riid);
+            found = FindInterfaceOf<First, Rest...>(this, riid);
         if (!found) found = QueryExtra(riid);
         if (!found) return E_NOINTERFACE;
         *ppv = found;
@@ -56,16 +68,6 @@ protected:
     virtual void* QueryExtra(REFIID) { return nullptr; }
 
 private:
-    template <class I, class... More>
-    void* Find(REFIID riid)
-    {
-        if (InterfaceChainHas<I>(riid)) return static_cast<I*>(this);
-        if constexpr (sizeof...(More) > 0)
-            return Find<More...>(riid);
-        else
-            return nullptr;
-    }
-
     std::atomic<ULONG> refs_{0};
 };
 

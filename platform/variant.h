@@ -108,6 +108,13 @@ public:
     static Variant Bool(bool b) { Variant v; v.vt = VT_BOOL; v.boolVal = b ? VARIANT_TRUE : VARIANT_FALSE; return v; }
     static Variant Text(std::u16string_view s) { Variant v; v.vt = VT_BSTR; v.bstrVal = BStr(s).Detach(); return v; }
     static Variant Null() { Variant v; v.vt = VT_NULL; return v; }
+    static Variant Short(SHORT n) { Variant v; v.vt = VT_I2; v.iVal = n; return v; }
+    static Variant Single(float f) { Variant v; v.vt = VT_R4; v.fltVal = f; return v; }
+    static Variant Date(DATE d) { Variant v; v.vt = VT_DATE; v.date = d; return v; }
+    static Variant Error(SCODE code) { Variant v; v.vt = VT_ERROR; v.scode = code; return v; }
+    // Only the type set, the value zeroed (VT_EMPTY, VT_NULL, and a zero of
+    // any scalar type).
+    static Variant OfType(VARTYPE vt) { Variant v; v.vt = vt; return v; }
 
     // Clears and gives the address for an [out] VARIANT argument.
     VARIANT* put() noexcept { VariantClear(this); return this; }

@@ -15,12 +15,7 @@ void* CReaderColumn::QueryExtra(REFIID riid)
 
 CReaderColumn* CReaderColumn::FromInterface(IColumn* column) noexcept
 {
-    if (!column) return nullptr;
-    void* p = nullptr;
-    if (FAILED(column->QueryInterface(kReaderColumnObject, &p)) || !p) return nullptr;
-    auto* self = static_cast<CReaderColumn*>(static_cast<IReaderColumn*>(p));
-    self->Release();  // the caller's own reference keeps the column
-    return self;
+    return bvd::ImplementationOf<CReaderColumn, IReaderColumn>(column, kReaderColumnObject);
 }
 
 void CReaderColumn::Define(bvdformats::ReaderVariable variable, uint64_t sourceId)

@@ -1,26 +1,14 @@
 // The writer's identity: its name, the CLSIDs of its fourteen classes and its
 // capability table.
-#include "common/plugin.h"
+#include "common/capabilities.h"
 #include "writer/bvdwriter.h"
 
 namespace {
 
-constexpr bvd::CapabilityRow Bool(const char16_t* name, bool value) { return {name, cdBoolean, 0, value, nullptr, 1}; }
-constexpr bvd::CapabilityRow Long(const char16_t* name, LONG value) { return {name, cdLong, value, 0, nullptr, 1}; }
-
-constexpr bvd::CapabilityRow kCapabilities[] = {
-    Bool(u"Aggregates", false), Bool(u"Can Update", false), Bool(u"Can Add", true), Bool(u"Can Delete", false),
-    Bool(u"Can Select", false), Bool(u"DDL Column", false), Bool(u"DDL Hierarchical Column", false),
-    Bool(u"DDL Hierarchical Table", false), Bool(u"DDL Table", true), Bool(u"Expressions", false),
-    Bool(u"HDATA", false), Long(u"Max Commands", 1), Long(u"Max Text Size", 0), Bool(u"Scroll Backward", false),
-    Bool(u"SDATA", false), Bool(u"Stream Binary", false), Bool(u"Use Where", false), Bool(u"Use Group By", false),
-    Bool(u"Use Having", false), Bool(u"Use Order By", false), Bool(u"Use Command Properties", false),
-    Bool(u"Use Binding Properties", false), Bool(u"VDATA", true), {},
-};
-
 // The host appends the writer's tables and columns; the writer's open hook
 // runs after Initialize has read the connection.
-constexpr bvd::DataSourcePlugin kWriter{u"bvdwriter", bvdwriter::kClasses, kCapabilities, true, false, false};
+constexpr bvd::DataSourcePlugin kWriter{u"bvdwriter", bvdwriter::kClasses, bvd::kWriterCapabilities.rows, true, false,
+                                        false};
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // The test plug-in identity and the host-side helpers.
 #include <initializer_list>
 
+#include "common/capabilities.h"
 #include "platform/registry.h"
 #include "tests/common/datasource_support.h"
 
@@ -16,35 +17,12 @@ constexpr bvd::DataSourceClasses Classes(BYTE plugin)
             Clsid(plugin, 11), Clsid(plugin, 12), Clsid(plugin, 13), Clsid(plugin, 14)};
 }
 
-// The capability tables of the two case-data plug-ins.
-constexpr bvd::CapabilityRow Bool(const char16_t* name, bool value) { return {name, cdBoolean, 0, value, nullptr, 1}; }
-constexpr bvd::CapabilityRow Long(const char16_t* name, LONG value) { return {name, cdLong, value, 0, nullptr, 1}; }
-
-constexpr bvd::CapabilityRow kReaderCapabilities[] = {
-    Bool(u"Aggregates", false), Bool(u"Can Update", false), Bool(u"Can Add", true), Bool(u"Can Delete", false),
-    Bool(u"Can Select", true), Bool(u"DDL Column", false), Bool(u"DDL Hierarchical Column", false),
-    Bool(u"DDL Hierarchical Table", false), Bool(u"DDL Table", false), Bool(u"Expressions", false),
-    Bool(u"HDATA", false), Long(u"Max Commands", 1), Long(u"Max Text Size", 0), Bool(u"Scroll Backward", false),
-    Bool(u"SDATA", false), Bool(u"Stream Binary", false), Bool(u"Use Where", false), Bool(u"Use Group By", false),
-    Bool(u"Use Having", false), Bool(u"Use Order By", false), Bool(u"Use Command Properties", false),
-    Bool(u"Use Binding Properties", false), Bool(u"VDATA", true), {},
-};
-constexpr bvd::CapabilityRow kWriterCapabilities[] = {
-    Bool(u"Aggregates", false), Bool(u"Can Update", false), Bool(u"Can Add", true), Bool(u"Can Delete", false),
-    Bool(u"Can Select", false), Bool(u"DDL Column", false), Bool(u"DDL Hierarchical Column", false),
-    Bool(u"DDL Hierarchical Table", false), Bool(u"DDL Table", true), Bool(u"Expressions", false),
-    Bool(u"HDATA", false), Long(u"Max Commands", 1), Long(u"Max Text Size", 0), Bool(u"Scroll Backward", false),
-    Bool(u"SDATA", false), Bool(u"Stream Binary", false), Bool(u"Use Where", false), Bool(u"Use Group By", false),
-    Bool(u"Use Having", false), Bool(u"Use Order By", false), Bool(u"Use Command Properties", false),
-    Bool(u"Use Binding Properties", false), Bool(u"VDATA", true), {},
-};
-
 const bvd::DataSourcePlugin* gPlugin = &kReaderLike;
 
 }  // namespace
 
-const bvd::DataSourcePlugin kReaderLike{u"bvdtestreader", Classes(1), kReaderCapabilities, false, true, true};
-const bvd::DataSourcePlugin kWriterLike{u"bvdtestwriter", Classes(2), kWriterCapabilities, true, false, false};
+const bvd::DataSourcePlugin kReaderLike{u"bvdtestreader", Classes(1), bvd::kReaderCapabilities.rows, false, true, true};
+const bvd::DataSourcePlugin kWriterLike{u"bvdtestwriter", Classes(2), bvd::kWriterCapabilities.rows, true, false, false};
 
 void UsePlugin(const bvd::DataSourcePlugin& plugin) { gPlugin = &plugin; }
 

@@ -7,28 +7,6 @@
 namespace {
 
 Variant Text(const char16_t* s) { return dstest::Name(s); }
-Variant Real(double d)
-{
-    Variant v;
-    v.vt = VT_R8;
-    v.dblVal = d;
-    return v;
-}
-
-Variant Short(SHORT n)
-{
-    Variant v;
-    v.vt = VT_I2;
-    v.iVal = n;
-    return v;
-}
-Variant Single(float f)
-{
-    Variant v;
-    v.vt = VT_R4;
-    v.fltVal = f;
-    return v;
-}
 
 class ValueTest : public ::testing::Test {
 protected:
@@ -79,7 +57,7 @@ TEST_F(ValueTest, ValuePutPaths)
     } cases[] = {
         {"fresh takes the type of its datum", -1, Variant::Long(5), S_OK, mtLong, VT_I4},
         {"fresh text", -1, Text(u"abc"), S_OK, mtText, VT_BSTR},
-        {"same type", mtDouble, Real(2.5), S_OK, mtDouble, VT_R8},
+        {"same type", mtDouble, Variant::Double(2.5), S_OK, mtDouble, VT_R8},
         {"text converted to the declared double", mtDouble, Text(u"1.5"), S_OK, mtDouble, VT_R8},
         {"text converted to the declared long", mtLong, Text(u"42"), S_OK, mtLong, VT_I4},
         {"long converted to declared text", mtText, Variant::Long(7), S_OK, mtText, VT_BSTR},
@@ -87,8 +65,8 @@ TEST_F(ValueTest, ValuePutPaths)
         {"text that is no number", mtDouble, Text(u"abc"), DISP_E_TYPEMISMATCH, mtDouble, VT_R8},
         // The type of the datum is taken before anything is assigned: VT_I2
         // and VT_R4 have none, although Assign would widen them.
-        {"VT_I2 has no data type", mtLong, Short(-7), E_INVALIDARG, mtLong, VT_I4},
-        {"VT_R4 has no data type", -1, Single(0.5f), E_INVALIDARG, mtNone, VT_EMPTY},
+        {"VT_I2 has no data type", mtLong, Variant::Short(-7), E_INVALIDARG, mtLong, VT_I4},
+        {"VT_R4 has no data type", -1, Variant::Single(0.5f), E_INVALIDARG, mtNone, VT_EMPTY},
         {"null on a fresh value is held", -1, Variant::Null(), S_OK, mtNone, VT_NULL},
         {"null clears the declared type", mtLong, Variant::Null(), S_OK, mtNone, VT_EMPTY},
         {"missing clears the declared type", mtText, Variant(CKXVariant::MissingValue()), S_OK, mtNone, VT_EMPTY},
@@ -187,7 +165,7 @@ TEST_F(ValueTest, TypePutPaths)
         {"long to text", Variant::Long(42), mtText, S_OK, mtText, "42", ""},
         {"long to set", Variant::Long(5), mtCategorical, S_OK, mtCategorical, "{5}", ""},
         {"true to long is 1", Variant::Bool(true), mtLong, S_OK, mtLong, "1", ""},
-        {"double to none", Real(2.5), mtNone, S_OK, mtNone, "", ""},
+        {"double to none", Variant::Double(2.5), mtNone, S_OK, mtNone, "", ""},
         {"text that is no number", Text(u"abc"), mtLong, DISP_E_TYPEMISMATCH, mtText, "abc",
          "Type mismatch error, converting 'abc' from Text to Long"},
         {"negative long to set", Variant::Long(-5), mtCategorical, DISP_E_TYPEMISMATCH, mtLong, "-5",

@@ -38,37 +38,6 @@ Variant Set(std::initializer_list<LONG> numbers, bool plain = false)
     return v;
 }
 
-Variant Of(VARTYPE vt)
-{
-    Variant v;
-    v.vt = vt;
-    return v;
-}
-
-Variant Short(SHORT n)
-{
-    Variant v;
-    v.vt = VT_I2;
-    v.iVal = n;
-    return v;
-}
-
-Variant Date(double d)
-{
-    Variant v;
-    v.vt = VT_DATE;
-    v.date = d;
-    return v;
-}
-
-Variant Error(SCODE code)
-{
-    Variant v;
-    v.vt = VT_ERROR;
-    v.scode = code;
-    return v;
-}
-
 // A reference to `target` (which must outlive it).
 Variant RefTo(VARIANT& target)
 {
@@ -94,7 +63,7 @@ TEST(ReadCells, EachTypeAsTextAndAsJson)
         {"null", Variant::Null(), "####", "null"},
         {"long", Variant::Long(42), "42", "42"},
         {"negative long", Variant::Long(-2147483647 - 1), "-2147483648", "-2147483648"},
-        {"short", Short(-5), "-5", "-5"},
+        {"short", Variant::Short(-5), "-5", "-5"},
         {"double", Variant::Double(0.5), "0.5", "0.5"},
         {"whole double", Variant::Double(2450.0), "2450", "2450.0"},
         {"negative double", Variant::Double(-1875.25), "-1875.25", "-1875.25"},
@@ -114,9 +83,9 @@ TEST(ReadCells, EachTypeAsTextAndAsJson)
         {"one category", Set({12}), "{12}", "[12]"},
         {"categorical of plain longs", Set({3, 1, 2}, true), "{3,1,2}", "[3,1,2]"},
         {"categorical by reference", RefTo(set), "{4,6}", "[4,6]"},
-        {"date", Date(36527.5), "1/2/2000 12:00:00 PM", "\"1/2/2000 12:00:00 PM\""},
-        {"error", Error(DISP_E_PARAMNOTFOUND), "####", ""},
-        {"interface", Of(VT_UNKNOWN), "####", ""},
+        {"date", Variant::Date(36527.5), "1/2/2000 12:00:00 PM", "\"1/2/2000 12:00:00 PM\""},
+        {"error", Variant::Error(DISP_E_PARAMNOTFOUND), "####", ""},
+        {"interface", Variant::OfType(VT_UNKNOWN), "####", ""},
     };
     for (const CellCase& c : cases) {
         SCOPED_TRACE(std::string(c.what) + " " + VariantToString(c.value));
