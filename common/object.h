@@ -54,21 +54,6 @@ protected:
     virtual void* QueryExtra(REFIID) { return nullptr; }
 };
 
-// The implementation behind `object` when it answers `identity` with a
-// pointer of type I into itself, as a class of this module does for an
-// identifier private to it (another component's object does not); null
-// otherwise. No reference is added: the caller's own keeps the object.
-template <class T, class I>
-T* ImplementationOf(IUnknown* object, REFIID identity) noexcept
-{
-    if (!object) return nullptr;
-    void* p = nullptr;
-    if (FAILED(object->QueryInterface(identity, &p)) || !p) return nullptr;
-    I* found = static_cast<I*>(p);
-    found->Release();
-    return static_cast<T*>(found);
-}
-
 // The stand-alone form.
 template <class T>
 class Plain final : public T {

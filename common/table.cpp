@@ -75,14 +75,12 @@ HRESULT CTable::putref_Parent(ITable* newVal)
 
 // A table answers its own class identifier with itself: how a table or
 // column of this module tells this module's tables from other components'.
-void* CTable::QueryExtra(REFIID riid)
-{
-    return riid == bvd::ThisPlugin().classes.table ? static_cast<ITable*>(this) : nullptr;
-}
+void* CTable::QueryExtra(REFIID riid) { return riid == bvd::ThisPlugin().classes.table ? this : nullptr; }
 
 bvd::ParentLinks* CTable::LinksOf(ITable* table) noexcept
 {
-    CTable* self = bvd::ImplementationOf<CTable, ITable>(table, bvd::ThisPlugin().classes.table);
+    // The caller's own reference keeps the table beyond this one.
+    const ComPtr<CTable> self = ImplementationOf<CTable>(table, bvd::ThisPlugin().classes.table);
     return self ? &self->m_ParentLinks : nullptr;
 }
 

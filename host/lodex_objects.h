@@ -77,9 +77,7 @@ protected:
 template <class T, class I>
 ComPtr<T> Unwrap(I* p)
 {
-    void* raw = nullptr;
-    if (!p || FAILED(p->QueryInterface(T::kSelfIid, &raw)) || !raw) return {};
-    return ComPtr<T>::Adopt(static_cast<T*>(raw));
+    return ImplementationOf<T>(p, T::kSelfIid);
 }
 
 // ---- Shared helpers (lodex_common.cpp)

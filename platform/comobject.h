@@ -31,6 +31,17 @@ void* FindInterfaceOf(Self* self, REFIID riid)
         return nullptr;
 }
 
+// The implementation object behind `p` when it answers `identity`, an
+// identifier private to its class, with a pointer to itself as T (objects
+// of other components do not); null otherwise. Holds a reference.
+template <class T>
+ComPtr<T> ImplementationOf(IUnknown* p, REFIID identity)
+{
+    void* raw = nullptr;
+    if (!p || FAILED(p->QueryInterface(identity, &raw)) || !raw) return {};
+    return ComPtr<T>::Adopt(static_cast<T*>(raw));
+}
+
 template <class First, class... Rest>
 class ComObject : public First, public Rest... {
 public:

@@ -10,12 +10,13 @@ constexpr IID kReaderColumnObject{0x3a6e21f0, 0x5b7c, 0x4f19, {0x8c, 0x2d, 0x41,
 
 void* CReaderColumn::QueryExtra(REFIID riid)
 {
-    return riid == kReaderColumnObject ? static_cast<IReaderColumn*>(this) : nullptr;
+    return riid == kReaderColumnObject ? this : nullptr;
 }
 
 CReaderColumn* CReaderColumn::FromInterface(IColumn* column) noexcept
 {
-    return bvd::ImplementationOf<CReaderColumn, IReaderColumn>(column, kReaderColumnObject);
+    // The caller's own reference keeps the column beyond this one.
+    return ImplementationOf<CReaderColumn>(column, kReaderColumnObject).get();
 }
 
 void CReaderColumn::Define(bvdformats::ReaderVariable variable, uint64_t sourceId)
