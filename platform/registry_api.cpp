@@ -123,6 +123,17 @@ LONG Guarded(Body&& body) noexcept
     }
 }
 
+// Reads the registry and finds the open key `key` in it, for the calls that
+// only look.
+LONG ReadKey(HKEY key, Tree& tree, Key** found)
+{
+    KeyPath kp;
+    if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
+    if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
+    *found = Locate(tree, kp);
+    return *found ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+}
+
 }  // namespace
 
 LONG RegCreateKeyExW(HKEY key, const char16_t* subKey, DWORD, char16_t*, DWORD, REGSAM, const SECURITY_ATTRIBUTES*,
@@ -188,12 +199,9 @@ LONG RegCloseKey(HKEY key)
 LONG RegQueryValueExW(HKEY key, const char16_t* name, DWORD*, DWORD* type, BYTE* data, DWORD* size)
 {
     return Guarded([&]() -> LONG {
-        KeyPath kp;
-        if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
         Tree tree;
-        if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
-        Key* k = Locate(tree, kp);
-        if (!k) return ERROR_KEY_DELETED;
+        Key* k = nullptr;
+        if (const LONG err = ReadKey(key, tree, &k); err != ERROR_SUCCESS) return err;
         const Value* v = k->FindValue(ValueName(name));
         if (!v) return ERROR_FILE_NOT_FOUND;
         return CopyData(*v, type, data, size);
@@ -301,12 +309,9 @@ LONG RegDeleteTreeW(HKEY key, const char16_t* subKey)
 LONG RegEnumKeyExW(HKEY key, DWORD index, char16_t* name, DWORD* nameLength, DWORD*, char16_t*, DWORD*, void*)
 {
     return Guarded([&]() -> LONG {
-        KeyPath kp;
-        if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
         Tree tree;
-        if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
-        Key* k = Locate(tree, kp);
-        if (!k) return ERROR_KEY_DELETED;
+        Key* k = nullptr;
+        if (const LONG err = ReadKey(key, tree, &k); err != ERROR_SUCCESS) return err;
         if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
         return CopyName(k->subkeys[index].name, name, nameLength);
     });
@@ -316,12 +321,9 @@ LONG RegEnumValueW(HKEY key, DWORD index, char16_t* name, DWORD* nameLength, DWO
                    DWORD* size)
 {
     return Guarded([&]() -> LONG {
-        KeyPath kp;
-        if (!Resolve(key, &kp)) return ERROR_INVALID_HANDLE;
         Tree tree;
-        if (const DWORD err = regstore::Read(&tree); err != ERROR_SUCCESS) return static_cast<LONG>(err);
-        Key* k = Locate(tree, kp);
-        if (!k) return ERROR_KEY_DELETED;
+        Key* k = nullptr;
+        if (const LONG err = ReadKey(key, tree, &k); err != ERROR_SUCCESS) return err;
         if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
         const Value& v = k->values[index];
         if (const LONG err = CopyName(v.name, name, nameLength); err != ERROR_SUCCESS) return err;
