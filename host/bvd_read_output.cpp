@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "formats/survey.h"
 #include "host/bvd.h"
 #include "platform/message.h"
 
@@ -130,11 +131,7 @@ void Output::Commit()
     ReleaseTempFile();
 }
 
-std::string DataFileOf(const std::string& survey)
-{
-    const size_t dot = survey.rfind('.');
-    return (dot == std::string::npos ? survey : survey.substr(0, dot)) + ".asc";
-}
+std::string DataFileOf(const std::string& survey) { return bvdformats::ReaderDataFilePath(survey); }
 
 std::string ProgressText(long records, int percent)
 {
